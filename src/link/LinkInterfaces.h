@@ -1,0 +1,89 @@
+// What the link logic needs of the world around it. The GUI, the CLI and the
+// tests each provide their own implementations.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// Result of opening a serial device.
+struct PortOpenResult {
+    bool ok = false;
+    bool permissionDenied = false;  // the device exists but this user may not open it
+    QString deviceGroup;            // the group that owns the device, for the hint
+    QString errorText;              // the system's reason, for diagnostics
+};
+
+// Moves bytes to and from the logger. Received chunks come back on the
+// user-interface thread through ILinkReceiver.
+class ILinkTransport {
+public:
+    virtual ~ILinkTransport() = default;
+    virtual PortOpenResult Open(const QString& device) = 0;
+    virtual void StartReader() = 0;
+    virtual void Send(const uint8_t* frame, int length) = 0;
+    virtual void Shutdown() = 0;
+};
+
+// Where the transport hands received chunks and port failures, always on the
+// user-interface thread, one at a time.
+class ILinkReceiver {
+public:
+    virtual ~ILinkReceiver() = default;
+    virtual void OnLinkData(const uint8_t* data, int count) = 0;  // 1 … 1024 bytes
+    virtual void OnPortFailure() = 0;
+};
+
+// Window-timer semantics: starting a running timer restarts it with the new
+// period; expiries come back as LinkSession::OnLinkTimer(id).
+class ILinkTimers {
+public:
+    virtual ~ILinkTimers() = default;
+    virtual void StartTimer(int id, int milliseconds) = 0;
+    virtual void StopTimer(int id) = 0;
+};
+
+// The message dialog and the progress window.
+class IMessageSink {
+public:
+    virtual ~IMessageSink() = default;
+    // Modal message; returns when the user has closed it.
+    virtual void ShowMessage(const QString& text) = 0;
+    // Modal OK/Cancel question; true only for OK.
+    virtual bool AskOkCancel(const QString& text) = 0;
+    // Standard Yes/No message box; true only for Yes.
+    virtual bool AskYesNo(const QString& text, const QString& caption) = 0;
+    // The progress use of the message dialog: opens with its buttons disabled.
+    // A GUI runs it modally and returns when the user closes it; others return at once.
+    virtual void RunProgressMessage(const QString& firstText) = 0;
+    // Text update of the open message dialog; enableButtons also enables OK and
+    // Cancel. Reaches nothing when no message dialog is open.
+    virtual void UpdateMessage(const QString& text, bool enableButtons) = 0;
+    // The caption-less progress window.
+    virtual void ShowProgress(const QString& text) = 0;
+    virtual void HideProgress() = 0;
+};
+
+// What the link asks of the panes and the chart.
+class IPaneActions {
+public:
+    virtual ~IPaneActions() = default;
+    virtual void ShowSetupPane() = 0;                 // only the Setup pane, with the focus
+    virtual void EnableLoggerButtons(bool enabled) = 0;
+    virtual void ShowSetupValues() = 0;               // refill the setup pane from LoggerConfig
+    virtual void ShowFileList() = 0;                  // only the File List pane, refreshed
+    virtual void RedrawChartNow() = 0;                // draw the store at once, set the title
+    // The user's choice among several devices (at most 16 are offered);
+    // returns the 1-based number chosen, or 0 when cancelled.
+    virtual int ChoosePort(const QStringList& devices, int initialNumber) = 0;
+    // The pause of Disconnect; a GUI keeps handling events meanwhile.
+    virtual void Pause(int milliseconds) = 0;
+};
+
+// The serial devices that may be loggers, numbered from 1 in list order.
+class IPortDirectory {
+public:
+    virtual ~IPortDirectory() = default;
+    virtual QStringList Devices() = 0;
+};

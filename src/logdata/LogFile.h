@@ -1,0 +1,60 @@
+// The .logu file: a 46-byte header and 26-byte records, little-endian.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+
+class LogStore;
+class QIODevice;
+
+inline constexpr int LogHeaderSize = 46;
+inline constexpr int LogRecordSize = 26;
+
+enum class LogReadError {
+    None,
+    Empty,           // a file of 0 bytes; the callers show their own text for it
+    OpenFailed,      // the file cannot be opened
+    ShortHeader,     // fewer bytes than a header
+    TooManyRecords,  // more records announced than the store holds
+    ShortRecords,    // fewer bytes than the records announced
+    ReadFailed,      // the device failed part-way
+};
+
+struct LogReadResult {
+    LogReadError error = LogReadError::None;
+    QString message;  // for the user; empty for None and Empty
+    bool ok() const { return error == LogReadError::None; }
+};
+
+// Reads one file into the store, field by field through a 4096-byte buffer.
+// The header and the length are checked before anything is put into the
+// store, so a refused file leaves the store with the log it had. displayName
+// names the file in messages. Does not compute the statistics.
+LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& displayName);
+LogReadResult ReadLogFile(const QString& path, LogStore& store);
+
+// Writes the store in the same order and widths as ReadLogFile reads it.
+// Returns false when the device refuses a write.
+bool WriteLogFile(QIODevice& stream, const LogStore& store);
+
+// True when a name can be a file name on Windows and Linux alike: no
+// <>:"/\|?* and no control characters.
+bool IsValidFileNamePart(const QString& name);
+
+// Name of a saved download, "<loggerName>_YYYYMMDD_hhmm.logu", from the last
+// record's time stamp; an empty log takes the time from `now`.
+QString SavedLogName(const LogStore& store, const QDateTime& now);
+// The same with "default" in place of the logger name.
+QString TemporaryLogName(const LogStore& store, const QDateTime& now);
+
+// Saves the store as a new file in <programFolder>Logfiles/ (programFolder ends
+// with a separator). A file of the same name is replaced only once the new one
+// is complete. Sets currentLogName, and currentLogPath when a file was written.
+struct SaveLogResult {
+    enum Kind { Saved, SavedUnderTemporaryName, Failed } kind = Failed;
+    QString path;     // the file written, or the one that could not be written
+    QString message;  // for the user; empty when saved under its own name
+};
+SaveLogResult SaveDownloadedLog(LogStore& store, const QString& programFolder, const QDateTime& now);
