@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-APT_PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-serialport-dev libgtest-dev \
+APT_PACKAGES := g++ cmake ninja-build ccache qt6-base-dev qt6-serialport-dev libgtest-dev \
                 libbenchmark-dev fonts-dejavu-core xvfb xauth xdotool imagemagick \
                 poppler-utils python3-xlrd
 
