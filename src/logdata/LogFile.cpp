@@ -34,6 +34,18 @@ public:
         return true;
     }
 
+    // The next n bytes: straight from the buffer when it holds them all,
+    // otherwise gathered into scratch. nullptr when the device runs dry.
+    const char* take(size_t n, char* scratch)
+    {
+        if (size_t(len_ - pos_) >= n) {
+            const char* p = buf_ + pos_;
+            pos_ += int(n);
+            return p;
+        }
+        return read(scratch, n) ? scratch : nullptr;
+    }
+
 private:
     bool fill()
     {
@@ -108,8 +120,14 @@ QString stampPart(const LogStore& store, const QDateTime& now)
 {
     if (store.recordCount == 0)
         return now.toString(QStringLiteral("yyyyMMdd_HHmm"));
-    const char* t = store.timestamp(store.recordCount - 1);
-    return QString::fromLatin1(t, 8) + QLatin1Char('_') + QString::fromLatin1(t + 8, 4);
+    const char* t = store.timestamp(std::min(store.recordCount, LogCapacity) - 1);
+    QString part = QString::fromLatin1(t, 8) + QLatin1Char('_') + QString::fromLatin1(t + 8, 4);
+    // The decoder writes digits only; a stamp holding '/', '\\' or a zero byte
+    // would otherwise lead the file out of Logfiles or cut its name short.
+    for (QChar& ch : part)
+        if (!IsValidFileNamePart(QString(ch)))
+            ch = QLatin1Char('_');
+    return part;
 }
 
 }  // namespace
@@ -152,20 +170,19 @@ LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& dis
         store.channelKind[c] = int8_t(header[43 + c]);
     SetUnitTexts(store);
 
-    char field[4];
+    char scratch[LogRecordSize];
     for (uint32_t i = 0; i < count; ++i) {
-        bool ok = in.read(store.timestamp(i), TimestampLength);
-        for (int c = 1; c <= 3 && ok; ++c) {
-            ok = in.read(field, 4);
-            store.value[c][i] = readFloat(field);
-        }
-        if (!ok) {
-            // Only a device error gets here; keep what was read rather than
-            // announcing records that are not there.
+        const char* record = in.take(LogRecordSize, scratch);
+        if (!record) {
+            // Only a device error gets here (the length was checked); keep what
+            // was read rather than announcing records that are not there.
             store.recordCount = i;
             return fail(LogReadError::ReadFailed,
                         QStringLiteral("The log file %1 could not be read: %2.").arg(displayName, stream.errorString()));
         }
+        std::memcpy(store.timestamp(i), record, TimestampLength);
+        for (int c = 1; c <= 3; ++c)
+            store.value[c][i] = readFloat(record + TimestampLength + 4 * (c - 1));
     }
     return {};
 }
@@ -183,8 +200,10 @@ LogReadResult ReadLogFile(const QString& path, LogStore& store)
 bool WriteLogFile(QIODevice& stream, const LogStore& store)
 {
     BufferedWriter out(stream);
+    // The header announces exactly the records written, so the file reads back.
+    const uint32_t count = std::min(store.recordCount, LogCapacity);
     char header[LogHeaderSize];
-    qToLittleEndian<quint32>(store.recordCount, header);
+    qToLittleEndian<quint32>(count, header);
     qToLittleEndian<quint32>(store.channelCount, header + 4);
     std::memcpy(header + 8, store.loggerName, 24);
     header[32] = char(store.celsius);
@@ -193,7 +212,6 @@ bool WriteLogFile(QIODevice& stream, const LogStore& store)
         header[43 + c] = char(store.channelKind[c]);
     out.write(header, sizeof header);
 
-    const uint32_t count = std::min(store.recordCount, LogCapacity);
     char field[4];
     for (uint32_t i = 0; i < count; ++i) {
         out.write(store.timestamp(i), TimestampLength);

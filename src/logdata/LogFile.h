@@ -12,6 +12,11 @@ class QIODevice;
 inline constexpr int LogHeaderSize = 46;
 inline constexpr int LogRecordSize = 26;
 
+// What the user is told about a file of 0 bytes: when the open log is read
+// again, and when a document is opened (that text begins with a line break).
+inline constexpr const char* InvalidLogFormatMessage = "The format of the log file is invalid.";
+inline constexpr const char* InvalidDocumentFormatMessage = "\r\nFailed to open logu file: invalid format.";
+
 enum class LogReadError {
     None,
     Empty,           // a file of 0 bytes; the callers show their own text for it
@@ -44,7 +49,8 @@ bool WriteLogFile(QIODevice& stream, const LogStore& store);
 bool IsValidFileNamePart(const QString& name);
 
 // Name of a saved download, "<loggerName>_YYYYMMDD_hhmm.logu", from the last
-// record's time stamp; an empty log takes the time from `now`.
+// record's time stamp; an empty log takes the time from `now`. A stamp
+// character that cannot stand in a file name (a damaged stamp) becomes '_'.
 QString SavedLogName(const LogStore& store, const QDateTime& now);
 // The same with "default" in place of the logger name.
 QString TemporaryLogName(const LogStore& store, const QDateTime& now);
