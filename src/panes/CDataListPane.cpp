@@ -1,0 +1,72 @@
+// The Data List pane: a table view over the record snapshot.
+#include "panes/CDataListPane.h"
+
+#include "link/AppData.h"
+#include "panes/RecordTableModel.h"
+
+#include <QHeaderView>
+#include <QTableView>
+#include <QVBoxLayout>
+
+CDataListPane::CDataListPane(AppData& data, QWidget* parent) : QWidget(parent), data_(data)
+{
+    model_ = new RecordTableModel(this);
+    list_ = new QTableView(this);
+    list_->setModel(model_);
+    list_->setShowGrid(true);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setWordWrap(false);
+    list_->setCornerButtonEnabled(false);
+    list_->setSortingEnabled(false);
+    // Tab moves the focus to and from the list, not from cell to cell.
+    list_->setTabKeyNavigation(false);
+    list_->setFocusPolicy(Qt::StrongFocus);
+    list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    // The selection stays as visible when the list loses the focus.
+    QPalette palette = list_->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    list_->setPalette(palette);
+
+    list_->verticalHeader()->hide();
+    // A fixed row height: measuring 140000 rows to fit their contents would
+    // take seconds.
+    list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list_->verticalHeader()->setMinimumSectionSize(1);
+    list_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+
+    QHeaderView* header = list_->horizontalHeader();
+    header->setSectionsClickable(false);
+    header->setHighlightSections(false);
+    header->setSectionsMovable(false);
+    header->setStretchLastSection(false);
+    header->setDefaultAlignment(Qt::AlignCenter);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list_);
+
+    model_->ShowColumns(data_.store.channelCount);
+    ApplyColumnLayout();
+}
+
+void CDataListPane::FillRecordList()
+{
+    // One model reset for the whole fill: the rows are painted once, after it.
+    model_->Fill(data_.store);
+    ApplyColumnLayout();
+}
+
+void CDataListPane::ApplyColumnLayout()
+{
+    QHeaderView* header = list_->horizontalHeader();
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        // Number and date keep their widths; the user may widen the others.
+        header->setSectionResizeMode(c, c < 2 ? QHeaderView::Fixed : QHeaderView::Interactive);
+        header->resizeSection(c, RecordTableModel::ColumnWidths[c]);
+    }
+}

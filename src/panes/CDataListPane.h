@@ -1,0 +1,30 @@
+// The Data List pane: the records of the open log as a table, rebuilt from
+// the store by FillRecordList() and not following the store by itself.
+#pragma once
+
+#include <QWidget>
+
+struct AppData;
+class QTableView;
+class RecordTableModel;
+
+class CDataListPane : public QWidget {
+    Q_OBJECT
+public:
+    explicit CDataListPane(AppData& data, QWidget* parent = nullptr);
+
+    // Rebuilds the whole table from the store: columns by channel count and
+    // temperature unit, one row per record. The frame calls it whenever it
+    // brings this pane to the front.
+    void FillRecordList();
+
+    QTableView* list() const { return list_; }
+    RecordTableModel* model() const { return model_; }
+
+private:
+    void ApplyColumnLayout();
+
+    AppData& data_;
+    QTableView* list_ = nullptr;
+    RecordTableModel* model_ = nullptr;
+};
