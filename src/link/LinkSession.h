@@ -1,0 +1,145 @@
+// The logger link's deciding logic: connection, the command exchanges with
+// their time-outs and repeats, and the download with its decoding and save.
+#pragma once
+
+#include "link/Frames.h"
+#include "link/LinkInterfaces.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+struct AppData;
+
+// One per main window (or per CLI run). Runs on the user-interface thread
+// only: commands, received chunks and timer expiries are all delivered there,
+// one at a time. The transport must deliver chunks later, from the event loop,
+// never from inside Send().
+//
+// Callers use the commands below, read connected() and activeCommand() for
+// their enabling rules, and route the transport's chunks and failures
+// (ILinkReceiver) and the timers' expiries (OnLinkTimer) here.
+class LinkSession : public ILinkReceiver {
+public:
+    // Window-timer ids and periods of the exchanges.
+    static constexpr int IdentifyTimer = 1;      // 2000 ms, 10 repeats
+    static constexpr int ReadSetupTimer = 3;     // 2000 ms, 10 repeats
+    static constexpr int WriteSetupTimer = 5;    // 2000 ms, 10 repeats
+    static constexpr int DownloadTimer = 14;     // 5000 ms after the request, 2000 ms after each chunk
+    static constexpr int EraseTimer = 16;        // 5000 ms, no repeat
+    static constexpr int SetClockTimer = 19;     // 2000 ms, no repeat
+    static constexpr int RepeatPeriodMs = 2000;
+    static constexpr int DownloadFirstByteMs = 5000;
+    static constexpr int DownloadQuietMs = 2000;
+    static constexpr int EraseWaitMs = 5000;
+    static constexpr int SetClockWaitMs = 2000;
+    static constexpr int Repeats = 10;           // so a request goes out at most 11 times
+    static constexpr int DisconnectPauseMs = 1000;
+    static constexpr int DownloadBufferSize = 2097152;
+    static constexpr int MaxDevices = 30;        // devices numbered 1 … 30 are looked at
+    static constexpr int MaxOfferedDevices = 16; // the manual choice offers 1 … 16
+
+    // activeCommand() values.
+    static constexpr char NoCommand = 0;
+    static constexpr char Downloading = 'X';
+    static constexpr char Erasing = 'Z';
+
+    LinkSession(AppData& app, ILinkTransport& transport, ILinkTimers& timers, IMessageSink& messages,
+                IPaneActions& panes, IPortDirectory& ports);
+    ~LinkSession() override;
+    LinkSession(const LinkSession&) = delete;
+    LinkSession& operator=(const LinkSession&) = delete;
+
+    // The computer's local time, for the set-clock request and the name of a
+    // saved download. Defaults to QDateTime::currentDateTime.
+    void SetTimeSource(std::function<QDateTime()> now);
+
+    // Commands.
+    // Finds the logger's device in the port directory (asking the user to
+    // choose when there are several), opens it and identifies the logger.
+    void Connect();
+    // The same for a device the user named; skips the directory.
+    void ConnectDevice(const QString& device);
+    // Stops the transport's reader, waits a second, and ends the connection.
+    void Disconnect();
+    void ReadSetup();
+    // Asks first; refuses a block whose interval is below 2.
+    void WriteSetup();
+    void SetClock();
+    // Asks first ("Confirm"); erases every log in the logger.
+    void EraseAll();
+    // Downloads every record into the store, saves it as a .logu file in the
+    // program folder's Logfiles/ and shows it. Opens the progress use of the
+    // message dialog, which a GUI runs modally until the download has ended.
+    void Download();
+
+    // ILinkReceiver: one received chunk, or a failed port operation.
+    void OnLinkData(const uint8_t* data, int count) override;
+    void OnPortFailure() override;
+    // Expiry of one of the timers above; other ids are ignored.
+    void OnLinkTimer(int id);
+
+    // State.
+    bool connected() const { return connected_; }
+    // NoCommand, Downloading or Erasing: the command whose answer decides how
+    // a received chunk is taken.
+    char activeCommand() const { return activeCommand_; }
+    int retriesLeft() const { return retriesLeft_; }
+    // 1-based number of the device last chosen in the port directory; its
+    // start value comes from the settings file.
+    int portNumber() const { return portNumber_; }
+    void setPortNumber(int number) { portNumber_ = number; }
+    // True while any exchange waits for an answer or a time-out.
+    bool busy() const { return runningTimers_ != 0; }
+
+    // The last request built, as a repeat sends it again.
+    const uint8_t* transmitArea() const { return transmit_; }
+    int transmitLength() const { return transmitLength_; }
+    // Bytes of the download stream received so far, and records decoded.
+    int32_t downloadLength() const { return downloadLength_; }
+    int32_t decodedCount() const { return decodedCount_; }
+
+private:
+    void openAndIdentify(const QString& device);
+    void sendRequest(int length);
+    void resend();
+    void startTimer(int id, int milliseconds);
+    void stopTimer(int id);
+    void onRepeatTimer(int id, const char* timeoutText);
+    void onConnectionLost();
+    void onIdentifyAnswer(const uint8_t* frame, ResponseOutcome outcome);
+    void onReadSetupAnswer(const uint8_t* frame, ResponseOutcome outcome);
+    void onWriteSetupAnswer(ResponseOutcome outcome);
+    void onSetClockAnswer(ResponseOutcome outcome);
+    void onEraseAnswer(ResponseOutcome outcome);
+    void OnDownloadChunk(const uint8_t* data, int count);
+    void OnDownloadQuiet();
+    void DecodeDownload();
+
+    AppData& app_;
+    ILinkTransport& transport_;
+    ILinkTimers& timers_;
+    IMessageSink& messages_;
+    IPaneActions& panes_;
+    IPortDirectory& ports_;
+    std::function<QDateTime()> now_;
+
+    bool connected_ = false;
+    char activeCommand_ = NoCommand;
+    int retriesLeft_ = 0;
+    int portNumber_ = 3;
+    uint32_t runningTimers_ = 0;  // bit per timer id
+    bool disconnecting_ = false;
+
+    uint8_t transmit_[FrameAreaSize] = {};
+    int transmitLength_ = 0;
+
+    // Reserved once; a download never writes past it.
+    std::unique_ptr<uint8_t[]> download_;
+    int32_t downloadLength_ = 0;
+    int32_t decodedCount_ = 0;
+    int64_t downloadDropped_ = 0;  // stream bytes that did not fit the buffer
+};

@@ -1,0 +1,498 @@
+// Connection, the setup, clock and erase exchanges, their time-outs and
+// repeats, and port failures, driven through fakes without waiting.
+#include "link/Frames.h"
+#include "support/LinkFixture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+using fakelink::Bytes;
+
+const char* const NoDeviceText =
+    "Did not find any devices connected to a USB port. \r\nPlease check all the connections and cables, and try "
+    "again. \r\nIf a logger is connected, you may have to restart Tessaview software or your computer for the device "
+    "to be recognized.";
+const char* const UnpluggedText = "The USB cable was unplugged and the connection was broken.";
+
+Bytes request(char letter, const char* identity, std::span<const uint8_t> parameters = {})
+{
+    uint8_t tx[FrameAreaSize];
+    const int n = BuildRequest(tx, letter, identity, parameters);
+    return Bytes(tx, tx + n);
+}
+
+// An answer of the given total length: the status byte, then zeros.
+Bytes sized(char letter, uint8_t status, size_t length)
+{
+    Bytes body(length - FrameOverhead, 0);
+    body[0] = status;
+    return fakelink::Frame(letter, "TV00012345", body);
+}
+
+using LinkSessionTest = LinkFixture;
+
+// ---- Connect ------------------------------------------------------------
+
+TEST_F(LinkSessionTest, NoDeviceShowsTheNotFoundMessage)
+{
+    ports.devices.clear();
+    session.Connect();
+    EXPECT_EQ(messages.messages, QStringList{NoDeviceText});
+    EXPECT_TRUE(transport.openedDevices.isEmpty());
+    EXPECT_FALSE(session.busy());
+}
+
+TEST_F(LinkSessionTest, OneDeviceIsOpenedAndIdentified)
+{
+    session.Connect();
+    EXPECT_EQ(transport.openedDevices, QStringList{"/dev/ttyUSB0"});
+    EXPECT_TRUE(panes.offeredPorts.isEmpty());
+    EXPECT_EQ(session.portNumber(), 1);
+    EXPECT_EQ(transport.startReaderCount, 1);
+    ASSERT_EQ(transport.writes.size(), 1u);
+    EXPECT_EQ(LastWrite(), request(letter::Identify, nullptr));
+    EXPECT_EQ(timers.Period(LinkSession::IdentifyTimer), 2000);
+    EXPECT_EQ(session.retriesLeft(), 10);
+    EXPECT_TRUE(messages.progressShown);
+    EXPECT_EQ(messages.progressText, "Connecting to the logger, and the USB port is 1. Please wait...");
+    EXPECT_FALSE(session.connected());
+    EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+}
+
+struct ChoiceCase {
+    int devices;
+    int choice;          // the user's answer; -1 keeps the initial selection, 0 cancels
+    int offered;
+    int initial;
+    int opened;          // 1-based device opened, 0 for none
+};
+
+TEST_F(LinkSessionTest, SeveralDevicesLetTheUserChoose)
+{
+    const ChoiceCase cases[] = {
+        {2, -1, 2, 2, 2},   // the last one found is suggested
+        {3, 1, 3, 3, 1},
+        {3, 0, 3, 3, 0},    // cancelled
+        {16, -1, 16, 16, 16},
+        {20, -1, 16, 1, 1}, // the last one found is outside 1 … 16
+        {20, 17, 16, 1, 0}, // a number that was not offered counts as cancelled
+        {35, 5, 16, 1, 5},  // only 30 are looked at
+    };
+    for (const ChoiceCase& k : cases) {
+        AppData app;
+        fakelink::FakeTransport transport;
+        fakelink::FakeTimers timers;
+        fakelink::RecordingMessageSink messages;
+        fakelink::FakePaneActions panes;
+        fakelink::FakePortDirectory ports;
+        for (int i = 1; i <= k.devices; ++i)
+            ports.devices << QStringLiteral("/dev/ttyUSB%1").arg(i);
+        panes.portChoice = k.choice;
+        LinkSession session(app, transport, timers, messages, panes, ports);
+        session.Connect();
+        const QString what = QStringLiteral("%1 devices, choice %2").arg(k.devices).arg(k.choice);
+        EXPECT_EQ(panes.offeredPorts.size(), k.offered) << qPrintable(what);
+        EXPECT_EQ(panes.initialPort, k.initial) << qPrintable(what);
+        if (k.opened) {
+            EXPECT_EQ(transport.openedDevices, QStringList{ports.devices.at(k.opened - 1)}) << qPrintable(what);
+            EXPECT_EQ(session.portNumber(), k.opened) << qPrintable(what);
+        } else {
+            EXPECT_TRUE(transport.openedDevices.isEmpty()) << qPrintable(what);
+            EXPECT_TRUE(messages.messages.isEmpty()) << qPrintable(what);
+        }
+    }
+}
+
+TEST_F(LinkSessionTest, ConnectDeviceOpensTheNamedDevice)
+{
+    session.ConnectDevice("/dev/pts/7");
+    EXPECT_EQ(transport.openedDevices, QStringList{"/dev/pts/7"});
+    EXPECT_EQ(LastWrite(), request(letter::Identify, nullptr));
+    EXPECT_TRUE(timers.IsRunning(LinkSession::IdentifyTimer));
+}
+
+TEST_F(LinkSessionTest, PortThatCannotBeOpenedIsReported)
+{
+    transport.openResult = {false, false, {}, "No such file or directory"};
+    session.Connect();
+    EXPECT_EQ(messages.messages, QStringList{"Failed to connect to the logger.."});
+    EXPECT_TRUE(transport.writes.empty());
+    EXPECT_FALSE(session.busy());
+    EXPECT_FALSE(messages.progressShown);
+}
+
+TEST_F(LinkSessionTest, PermissionDeniedNamesTheGroup)
+{
+    transport.openResult = {false, true, "dialout", "Permission denied"};
+    session.Connect();
+    EXPECT_EQ(messages.LastMessage(),
+              "Failed to connect to the logger..\r\n"
+              "Permission denied for /dev/ttyUSB0: add your user to the group dialout, then log in again.");
+    transport.openResult.deviceGroup.clear();
+    session.Connect();
+    EXPECT_TRUE(messages.LastMessage().endsWith("add your user to the group that owns the device, then log in again."));
+}
+
+TEST_F(LinkSessionTest, IdentifyAnswerConnects)
+{
+    app.store.recordCount = 25;
+    fakelink::IdentifyFields f;
+    f.id = "AB12345678";
+    f.type = 8;
+    f.name = "FREEZER";
+    session.Connect();
+    transport.Receive(fakelink::IdentifyAnswer(f));
+    EXPECT_TRUE(session.connected());
+    EXPECT_EQ(std::string(app.config.loggerId, 10), "AB12345678");
+    EXPECT_EQ(app.config.loggerNameText(), "FREEZER");
+    EXPECT_EQ(app.config.channelCount, 3);
+    EXPECT_EQ(app.config.channelKind[2], 7);
+    EXPECT_EQ(panes.setupPaneShown, 1);
+    EXPECT_EQ(panes.loggerButtons, std::vector<bool>{true});
+    EXPECT_EQ(app.store.recordCount, 0u);
+    EXPECT_FALSE(messages.progressShown);
+    EXPECT_FALSE(session.busy());
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(LinkSessionTest, BadIdentifyAnswersLeaveTheLinkUnconnected)
+{
+    for (const Bytes& answer : {fakelink::IdentifyAnswer({}, 0), sized('R', 1, 50)}) {
+        session.Connect();
+        NewWrites();
+        transport.Receive(answer);
+        EXPECT_FALSE(session.connected());
+        EXPECT_EQ(messages.LastMessage(), "An error occured when connecting to the logger. Please try again.");
+        EXPECT_FALSE(timers.IsRunning(LinkSession::IdentifyTimer));
+        EXPECT_FALSE(messages.progressShown);
+        EXPECT_EQ(NewWrites(), 0u);
+    }
+}
+
+TEST_F(LinkSessionTest, ChunksThatAreNoAnswerChangeNothing)
+{
+    session.Connect();
+    Bytes bad = fakelink::IdentifyAnswer({});
+    bad[46] ^= 1;
+    transport.Receive(bad);
+    transport.Receive(Bytes(19, 0));
+    transport.Receive(sized('Q', 1, 51));
+    EXPECT_FALSE(session.connected());
+    EXPECT_TRUE(timers.IsRunning(LinkSession::IdentifyTimer));
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(LinkSessionTest, DisconnectStopsTheReaderAndDisablesTheButtons)
+{
+    ConnectLogger();
+    session.Disconnect();
+    EXPECT_EQ(transport.shutdownCount, 1);
+    EXPECT_EQ(panes.pauses, std::vector<int>{1000});
+    EXPECT_FALSE(session.connected());
+    EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+    EXPECT_EQ(panes.loggerButtons.back(), false);
+}
+
+// ---- Time-outs and repeats ------------------------------------------------
+
+struct TimeoutCase {
+    const char* what;
+    std::function<void(LinkSession&)> start;
+    int timer;
+    int period;
+    size_t sendings;
+    const char* message;
+    bool progressAfter;
+    char activeAfter;
+};
+
+class TimeoutTest : public LinkFixture, public ::testing::WithParamInterface<TimeoutCase> {};
+
+TEST_P(TimeoutTest, RepeatsThenReports)
+{
+    const TimeoutCase& k = GetParam();
+    ConnectLogger();
+    app.config.logInterval = 60;
+    k.start(session);
+    EXPECT_EQ(timers.Period(k.timer), k.period);
+    timers.FireUntilStopped(k.timer);
+    EXPECT_EQ(NewWrites(), k.sendings);
+    EXPECT_EQ(messages.messages, QStringList{k.message});
+    EXPECT_EQ(messages.progressShown, k.progressAfter);
+    EXPECT_EQ(session.activeCommand(), k.activeAfter);
+    EXPECT_FALSE(timers.IsRunning(k.timer));
+    EXPECT_TRUE(session.connected());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exchanges, TimeoutTest,
+    ::testing::Values(
+        TimeoutCase{"read setup", [](LinkSession& s) { s.ReadSetup(); }, 3, 2000, 11, "Time out, please try again.",
+                    false, 0},
+        TimeoutCase{"write setup", [](LinkSession& s) { s.WriteSetup(); }, 5, 2000, 11, "Time out, please try again.",
+                    false, 0},
+        // The set-clock time-out leaves the progress window as it was.
+        TimeoutCase{"set clock", [](LinkSession& s) { s.SetClock(); }, 19, 2000, 1,
+                    "Failed to set time to ther logger: time out.", true, 0},
+        // An erase that timed out keeps 'Z', so Download stays disabled.
+        TimeoutCase{"erase", [](LinkSession& s) { s.EraseAll(); }, 16, 5000, 1, "Time out, please try again.", false,
+                    'Z'}),
+    [](const auto& info) {
+        std::string name = info.param.what;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        return name;
+    });
+
+TEST_F(LinkSessionTest, IdentifyWithoutAnswerGivesUpAfterElevenSendings)
+{
+    session.Connect();
+    timers.FireUntilStopped(LinkSession::IdentifyTimer);
+    EXPECT_EQ(transport.writes.size(), 11u);
+    for (const Bytes& w : transport.writes)
+        EXPECT_EQ(w, request(letter::Identify, nullptr));
+    EXPECT_EQ(messages.messages, QStringList{"Connecting failed. Try it again."});
+    EXPECT_FALSE(messages.progressShown);
+    EXPECT_FALSE(session.connected());
+    EXPECT_EQ(transport.shutdownCount, 0);  // the port stays open until the next Connect or Disconnect
+}
+
+TEST_F(LinkSessionTest, AnswerAfterTheFourthRepeatEndsTheRepeats)
+{
+    ConnectLogger();
+    session.ReadSetup();
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(timers.Fire(LinkSession::ReadSetupTimer));
+    EXPECT_EQ(NewWrites(), 5u);
+    EXPECT_EQ(session.retriesLeft(), 6);
+    fakelink::SetupFields f;
+    f.interval = 600;
+    transport.Receive(fakelink::SetupAnswer(f));
+    EXPECT_FALSE(timers.IsRunning(LinkSession::ReadSetupTimer));
+    EXPECT_FALSE(timers.Fire(LinkSession::ReadSetupTimer));
+    EXPECT_EQ(NewWrites(), 0u);
+    EXPECT_EQ(app.config.logInterval, 600u);
+    EXPECT_EQ(panes.setupValuesShown, 1);
+    EXPECT_FALSE(messages.progressShown);
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(LinkSessionTest, StaleExpiryOfAStoppedTimerDoesNothing)
+{
+    ConnectLogger();
+    session.ReadSetup();
+    transport.Receive(fakelink::SetupAnswer({}));
+    session.OnLinkTimer(LinkSession::ReadSetupTimer);
+    session.OnLinkTimer(99);
+    EXPECT_EQ(NewWrites(), 1u);
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+// ---- Exchanges and their answers -----------------------------------------
+
+TEST_F(LinkSessionTest, ReadSetupSendsTheConfigIdentityAndShowsProgress)
+{
+    ConnectLogger();
+    session.ReadSetup();
+    EXPECT_EQ(LastWrite(), request(letter::ReadSetup, "TV00012345"));
+    EXPECT_EQ(messages.progressText, "Begin to read configuration from the logger. Please wait...");
+    EXPECT_TRUE(messages.progressShown);
+    EXPECT_EQ(session.retriesLeft(), 10);
+}
+
+TEST_F(LinkSessionTest, ReadSetupWhileNotConnectedSendsNothing)
+{
+    session.ReadSetup();
+    EXPECT_TRUE(transport.writes.empty());
+    EXPECT_FALSE(session.busy());
+}
+
+TEST_F(LinkSessionTest, WriteSetupAsksAndChecksTheInterval)
+{
+    ConnectLogger();
+    messages.okCancelAnswer = false;
+    app.config.logInterval = 60;
+    session.WriteSetup();
+    EXPECT_EQ(messages.questions, QStringList{"Are you sure to set new configuration to the logger?"});
+    EXPECT_EQ(NewWrites(), 0u);
+
+    messages.okCancelAnswer = true;
+    for (uint32_t interval : {0u, 1u}) {
+        app.config.logInterval = interval;
+        session.WriteSetup();
+        EXPECT_EQ(messages.LastMessage(), "The configuration is invalid. Please check it.");
+        EXPECT_EQ(NewWrites(), 0u);
+    }
+    app.config.logInterval = 2;
+    session.WriteSetup();
+    ASSERT_EQ(NewWrites(), 1u);
+    EXPECT_EQ(LastWrite().size(), 65u);
+    EXPECT_EQ(LastWrite()[14], 'U');
+    EXPECT_EQ(messages.progressText, "Begin to set new configuration to the logger...");
+    EXPECT_TRUE(timers.IsRunning(LinkSession::WriteSetupTimer));
+}
+
+TEST_F(LinkSessionTest, SetClockSendsTheComputersTime)
+{
+    ConnectLogger();
+    session.SetClock();
+    EXPECT_EQ(LastWrite(), request(letter::SetClock, "TV00012345", ClockParameters(now)));
+    EXPECT_EQ(Bytes(LastWrite().begin() + 16, LastWrite().begin() + 23),
+              (Bytes{0x44, 0x41, 0x11, 0x08, 0x03, 0x20, 0x11}));
+    EXPECT_EQ(messages.progressText, "Begin to set the logger time...");
+}
+
+TEST_F(LinkSessionTest, EraseAsksAndUsesTheOpenLogsIdentity)
+{
+    ConnectLogger();
+    std::memcpy(app.store.loggerId, "LOG0000001", 10);
+    messages.yesNoAnswer = false;
+    session.EraseAll();
+    EXPECT_EQ(NewWrites(), 0u);
+    EXPECT_EQ(messages.questionCaptions, QStringList{"Confirm"});
+    EXPECT_EQ(messages.questions, QStringList{"Are you sure to delete all the logs?"});
+
+    messages.yesNoAnswer = true;
+    session.EraseAll();
+    EXPECT_EQ(LastWrite(), request(letter::Erase, "LOG0000001"));
+    EXPECT_EQ(session.activeCommand(), LinkSession::Erasing);
+    EXPECT_FALSE(messages.progressShown);
+}
+
+struct AnswerCase {
+    const char* what;
+    std::function<void(LinkSession&)> start;
+    Bytes answer;
+    int timer;
+    const char* message;  // nullptr: no message
+};
+
+class AnswerTest : public LinkFixture, public ::testing::WithParamInterface<AnswerCase> {};
+
+TEST_P(AnswerTest, EndsTheExchangeWithItsMessage)
+{
+    const AnswerCase& k = GetParam();
+    ConnectLogger();
+    app.config.logInterval = 60;
+    k.start(session);
+    NewWrites();
+    transport.Receive(k.answer);
+    if (k.message)
+        EXPECT_EQ(messages.messages, QStringList{k.message});
+    else
+        EXPECT_TRUE(messages.messages.isEmpty());
+    EXPECT_FALSE(timers.IsRunning(k.timer));
+    EXPECT_FALSE(messages.progressShown);
+    EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+    EXPECT_FALSE(session.busy());
+    EXPECT_EQ(NewWrites(), 0u);
+    EXPECT_TRUE(session.connected());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exchanges, AnswerTest,
+    ::testing::Values(
+        AnswerCase{"read_setup", [](LinkSession& s) { s.ReadSetup(); }, fakelink::SetupAnswer({}), 3, nullptr},
+        AnswerCase{"read_setup_75_bytes", [](LinkSession& s) { s.ReadSetup(); }, sized('T', 1, 75), 3,
+                   "An error occured when reading configuration from the logger. Please try again."},
+        AnswerCase{"write_setup", [](LinkSession& s) { s.WriteSetup(); }, sized('V', 1, 21), 5,
+                   "Successfully to set new configuration to the logger."},
+        AnswerCase{"write_setup_status_0", [](LinkSession& s) { s.WriteSetup(); }, sized('V', 0, 21), 5,
+                   "Failed to set new configuration to the logger. Please try it again."},
+        AnswerCase{"write_setup_22_bytes", [](LinkSession& s) { s.WriteSetup(); }, sized('V', 1, 22), 5,
+                   "Failed to set new configuration to the logger. Please try it again."},
+        AnswerCase{"set_clock", [](LinkSession& s) { s.SetClock(); }, sized('\\', 1, 21), 19,
+                   "Successfully set the logger time."},
+        AnswerCase{"set_clock_status_0", [](LinkSession& s) { s.SetClock(); }, sized('\\', 0, 21), 19,
+                   "Failed to synchronize time to the logger."},
+        AnswerCase{"erase", [](LinkSession& s) { s.EraseAll(); }, sized('Z', 1, 21), 16,
+                   "Successfully to delete all the logs from the logger."},
+        AnswerCase{"erase_status_0", [](LinkSession& s) { s.EraseAll(); }, sized('Z', 0, 21), 16,
+                   "An error occured. Please try again."}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// ---- Port failures --------------------------------------------------------
+
+TEST_F(LinkSessionTest, PortFailureWhileIdleIsTheLostConnection)
+{
+    ConnectLogger();
+    transport.FailPort();
+    EXPECT_FALSE(session.connected());
+    EXPECT_EQ(transport.shutdownCount, 1);
+    EXPECT_EQ(messages.messages, QStringList{UnpluggedText});
+    // The other operations that failed with the same cable add nothing.
+    transport.FailPort();
+    EXPECT_EQ(messages.messages.size(), 1);
+    EXPECT_EQ(transport.shutdownCount, 1);
+}
+
+TEST_F(LinkSessionTest, PortFailureWhileIdentifyingIsTheLostConnection)
+{
+    session.Connect();
+    transport.FailPort();
+    EXPECT_FALSE(session.connected());
+    EXPECT_EQ(transport.shutdownCount, 1);
+    EXPECT_EQ(messages.messages, QStringList{UnpluggedText});
+    // The identify exchange ended with the connection: no repeats, no second message.
+    EXPECT_FALSE(timers.IsRunning(LinkSession::IdentifyTimer));
+    EXPECT_FALSE(messages.progressShown);
+}
+
+TEST_F(LinkSessionTest, PortFailureWhileAnExchangeAwaitsItsAnswerIsIgnored)
+{
+    const std::function<void(LinkSession&)> starts[] = {
+        [](LinkSession& s) { s.ReadSetup(); },
+        [](LinkSession& s) { s.WriteSetup(); },
+        [](LinkSession& s) { s.SetClock(); },
+        [](LinkSession& s) { s.EraseAll(); },
+    };
+    ConnectLogger();
+    app.config.logInterval = 60;
+    for (const auto& start : starts) {
+        start(session);
+        transport.FailPort();
+        EXPECT_TRUE(session.connected());
+        EXPECT_TRUE(messages.messages.isEmpty()) << qPrintable(messages.LastMessage());
+        EXPECT_TRUE(session.busy());
+        // End the exchange before the next one.
+        for (int id : {3, 5, 16, 19})
+            timers.FireUntilStopped(id);
+        messages.messages.clear();
+    }
+    EXPECT_EQ(transport.shutdownCount, 0);
+}
+
+TEST_F(LinkSessionTest, PortFailureAfterTheLinkHasEndedIsIgnored)
+{
+    session.Connect();
+    timers.FireUntilStopped(LinkSession::IdentifyTimer);
+    messages.messages.clear();
+    transport.FailPort();
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(LinkSessionTest, PortFailureDuringTheDisconnectPauseIsIgnored)
+{
+    struct FailingPause : fakelink::FakePaneActions {
+        fakelink::FakeTransport* transport = nullptr;
+        void Pause(int ms) override
+        {
+            FakePaneActions::Pause(ms);
+            transport->FailPort();
+        }
+    };
+    FailingPause pausing;
+    pausing.transport = &transport;
+    LinkSession other(app, transport, timers, messages, pausing, ports);
+    transport.Attach(&other);
+    other.ConnectDevice("/dev/ttyUSB0");
+    transport.Receive(fakelink::IdentifyAnswer({}));
+    ASSERT_TRUE(other.connected());
+    other.Disconnect();
+    EXPECT_TRUE(messages.messages.isEmpty());
+    EXPECT_EQ(transport.shutdownCount, 1);
+}
+
+}  // namespace

@@ -1,0 +1,25 @@
+// A LinkSession wired to the in-memory fakes.
+#include "support/LinkFixture.h"
+
+LinkFixture::LinkFixture()
+{
+    transport.Attach(&session);
+    timers.onExpiry = [this](int id) { session.OnLinkTimer(id); };
+    ports.devices = {QStringLiteral("/dev/ttyUSB0")};
+    session.SetTimeSource([this] { return now; });
+}
+
+void LinkFixture::ConnectLogger(const fakelink::IdentifyFields& fields)
+{
+    session.Connect();
+    transport.Receive(fakelink::IdentifyAnswer(fields));
+    ASSERT_TRUE(session.connected());
+    NewWrites();
+}
+
+size_t LinkFixture::NewWrites()
+{
+    const size_t n = transport.writes.size() - seenWrites_;
+    seenWrites_ = transport.writes.size();
+    return n;
+}
