@@ -1,0 +1,89 @@
+// The application object: start-up, the process-wide data block, the
+// settings, the recent-file list, and the screenshot mode.
+#pragma once
+
+#include "app/CLoggerDoc.h"
+#include "app/LoggerSettings.h"
+#include "link/AppData.h"
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class CMainFrame;
+class QWidget;
+
+class CLoggerApp {
+public:
+    // The framework's caption and the names of the per-user settings.
+    static constexpr const char* WindowTitle = "Tessaview U";
+    static constexpr const char* SettingsOrganization = "Local AppWizard-Generated Applications";
+    static constexpr const char* ApplicationTitle = "VORNA Logger";
+    static constexpr int RecentFileCount = 8;
+
+    struct Options {
+        QString home;        // --home DIR, wins over TESSAVIEW_HOME
+        QString file;        // a .logu file to open as the document
+        QString screenshot;  // --screenshot OUT.png
+        QSize size;          // --size WxH; empty: maximised (screenshot: 1280 × 800)
+        bool demo = false;   // --demo
+        bool help = false;   // --help
+    };
+    // Parses the command line (arguments()[0] is the program). On a usage
+    // error returns false with the message in error.
+    static bool ParseArguments(const QStringList& arguments, Options& options, QString& error);
+    static QString UsageText();
+
+    CLoggerApp();
+    ~CLoggerApp();
+    CLoggerApp(const CLoggerApp&) = delete;
+    CLoggerApp& operator=(const CLoggerApp&) = delete;
+
+    // The start-up: settings, the document, the main window, the program
+    // folder, Logger.ini and the Logfiles folder. The window is shown unless
+    // show is false (tests look at it unshown).
+    bool InitInstance(const Options& options, bool show = true);
+    // Runs the event loop, or in screenshot mode renders the window and
+    // returns. Returns the exit status.
+    int Run();
+    // Writes Logger.ini into the program folder; silent when it cannot.
+    void WriteSettings();
+    // Closes and destroys the main window (which writes Logger.ini).
+    void ExitInstance();
+
+    AppData& data() { return data_; }
+    LoggerSettings& settings() { return settings_; }
+    CLoggerDoc& doc() { return doc_; }
+    CMainFrame* frame() { return frame_.get(); }
+    const Options& options() const { return options_; }
+
+    // The framework's opening of a document: load, remember in the recent
+    // list, draw. Returns false when the file could not be read.
+    bool OpenDocumentFile(const QString& path);
+    void NewDocument();
+
+    QStringList recentFiles() const { return recent_; }
+    void AddToRecentFileList(const QString& path);
+    void RemoveFromRecentFileList(const QString& path);
+
+    void ShowAbout(QWidget* parent);
+
+    // Where the main window's messages go; tests record them instead of
+    // showing the message dialog. Set before InitInstance.
+    std::function<void(const QString&)> messageHook;
+
+private:
+    void LoadRecentFileList();
+    void SaveRecentFileList() const;
+    int TakeScreenshot();
+
+    AppData data_;
+    LoggerSettings settings_;
+    CLoggerDoc doc_;
+    Options options_;
+    QStringList recent_;
+    std::unique_ptr<CMainFrame> frame_;
+};

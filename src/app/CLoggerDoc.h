@@ -1,0 +1,68 @@
+// The log document: loading and saving .logu files into the one store, the
+// new empty document, and reading the open log again.
+#pragma once
+
+#include <QString>
+
+struct AppData;
+
+class CLoggerDoc {
+public:
+    // What the document needs of the main window. Until the main window
+    // exists the document has no host.
+    class Host {
+    public:
+        virtual ~Host() = default;
+        virtual void ShowMessage(const QString& text) = 0;
+        virtual void CloseAllPanes() = 0;
+        virtual void ShowOnlyPane(int pane) = 0;
+        virtual void ClearRecordList() = 0;
+        virtual void RedrawChartNow() = 0;   // draws the store and makes currentLogName the title
+        virtual void RepaintView() = 0;      // an ordinary repaint of the chart view
+        virtual void DocumentTitleChanged(const QString& title) = 0;
+    };
+
+    explicit CLoggerDoc(AppData& data);
+
+    void SetHost(Host* host) { host_ = host; }
+    bool MainWindowExists() const { return host_ != nullptr; }
+
+    const QString& title() const { return title_; }
+    void SetTitle(const QString& title);
+
+    // The document load (Open, a dropped file, the command line). Returns true
+    // when the document counts as opened: a log was read, or the file was
+    // empty (its message shown, the store unchanged). A damaged or unreadable
+    // file shows its message and returns false, the store unchanged.
+    bool OnOpenDocument(const QString& path);
+    // True when the last OnOpenDocument read a log (not the empty-file case).
+    bool lastOpenReadLog() const { return lastOpenReadLog_; }
+
+    // Save As: the store as it is. The open log's path and name stay. Returns
+    // false after reporting a file that cannot be written.
+    bool OnSaveDocument(const QString& path);
+
+    // The new, empty document (Ctrl+N and a start without a file).
+    void OnNewDocument();
+
+    // Reads the file at currentLogPath again and shows it; closes every pane.
+    // Returns false after reporting an empty, damaged or missing file.
+    bool LoadCurrentLog();
+
+    // A message that arose before the main window existed (a file named on
+    // the command line), handed over once to be shown; empty when none.
+    QString TakePendingMessage();
+
+    // Texts shown for an empty file.
+    static constexpr const char* EmptyDocumentText = "\r\nFailed to open logu file: invalid format.";
+    static constexpr const char* EmptyLogText = "The format of the log file is invalid.";
+
+private:
+    void showMessage(const QString& text);
+
+    AppData& data_;
+    Host* host_ = nullptr;
+    QString title_;
+    bool lastOpenReadLog_ = false;
+    QString pendingMessage_;
+};

@@ -1,0 +1,739 @@
+// The main window: its command bars, status bar, panes, commands and their
+// enabling, and what it saves when it closes.
+#include "app/CMainFrame.h"
+
+#include "app/CLoggerApp.h"
+#include "app/CMsgDlg.h"
+#include "app/Commands.h"
+
+#include "panes/CDataListPane.h"
+
+// Windows that other parts of the program provide are hosted as they arrive;
+// until then their panes show an empty window.
+#define TV_HAVE_VIEW 0
+#define TV_HAVE_FILE_LIST 0
+#define TV_HAVE_SETUP 0
+#define TV_HAVE_QUERY 0
+#define TV_HAVE_PROGRESS 0
+#if TV_HAVE_VIEW
+#include "app/CLoggerView.h"
+#endif
+#if TV_HAVE_FILE_LIST
+#include "panes/CFileListPane.h"
+#endif
+#if TV_HAVE_SETUP
+#include "panes/CPropertiesPane.h"
+#endif
+#if TV_HAVE_QUERY
+#include "logdata/DateQuery.h"
+#include "panes/CDatePickerDlg.h"
+#endif
+#if TV_HAVE_PROGRESS
+#include "app/CCommProgressDlg.h"
+#endif
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSettings>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QWhatsThis>
+
+#include <algorithm>
+
+namespace {
+
+struct PaneInfo {
+    int id;
+    const char* title;
+    int width;
+};
+
+// In the order they are created; all dock on the left.
+constexpr PaneInfo Panes[] = {
+    {pane::QueryId, "Query", 256},
+    {pane::DataListId, "Data List", 256},
+    {pane::SetupId, "Setup", 256},
+    {pane::FileListId, "File List", 256},
+};
+
+int PaneIdOf(int code)
+{
+    switch (code) {
+    case pane::FileList: return pane::FileListId;
+    case pane::Setup: return pane::SetupId;
+    case pane::DataList: return pane::DataListId;
+    case pane::Query: return pane::QueryId;
+    default: return 0;
+    }
+}
+
+struct StatusPaneInfo {
+    int width;          // 0: stretches over the rest
+    const char* text;   // starting text
+    const char* icon;   // icon panes show this image and no text
+};
+
+constexpr StatusPaneInfo StatusPanes[CMainFrame::StatusPaneCount] = {
+    {60, CMainFrame::IdleStatusText, nullptr},
+    {16, "", "status-link.png"},
+    {80, "Disconnect", nullptr},
+    {16, "", "status-clock.png"},
+    {120, " 0000-00-00 00:00:00", nullptr},
+    {16, "", "status-ch1.png"},
+    {60, " 00.0", nullptr},
+    {16, "", "status-ch2.png"},
+    {60, " 00.0", nullptr},
+    {16, "", "status-ch3.png"},
+    {150, " 00.0", nullptr},
+    {0, "VORNA ELECTRONIC CO., LTD.", nullptr},
+};
+
+QIcon IconFor(const char* name)
+{
+    return name ? QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(name)) : QIcon();
+}
+
+// The command-bar options kept at close: each toolbar's place and visibility.
+QStringList ToolBarRecords(const QMainWindow& frame, const QList<QToolBar*>& bars)
+{
+    QStringList records;
+    for (QToolBar* bar : bars)
+        records << QStringLiteral("%1 area=%2 visible=%3")
+                       .arg(bar->objectName())
+                       .arg(int(frame.toolBarArea(bar)))
+                       .arg(bar->isVisible() ? 1 : 0);
+    return records;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(CLoggerApp& app, QWidget* parent) : QMainWindow(parent), app_(app)
+{
+    setObjectName(QStringLiteral("CMainFrame"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tessaview.png")));
+    setAcceptDrops(true);
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+
+    CreateActions();
+    CreateStatusBar();
+    CreateMenus();
+    CreateToolBars();
+    CreateShortcuts();
+    view_ = CreateView();
+    setCentralWidget(view_);
+    CreatePanes();
+
+#if TV_HAVE_PROGRESS
+    auto* progress = new CCommProgressDlg(this);
+    progress->hide();
+    progress_ = progress;
+#endif
+
+    DocumentTitleChanged(app_.doc().title());
+
+    // The enabling rules run while the program is idle, like the framework's
+    // idle update, and at once after every command and before a menu opens.
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setInterval(200);
+    connect(idleTimer_, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
+    idleTimer_->start();
+    UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame()
+{
+    idleTimer_->stop();
+    app_.doc().SetHost(nullptr);
+    app_.WriteSettings();
+}
+
+// ---------------------------------------------------------------- commands
+
+void CMainFrame::CreateActions()
+{
+    for (const cmd::CommandInfo& info : cmd::Commands) {
+        const QString prompt = QString::fromLatin1(info.prompt);
+        const int nl = prompt.indexOf(QLatin1Char('\n'));
+        const QString statusText = nl < 0 ? prompt : prompt.left(nl);
+        const QString tip = nl < 0 ? prompt : prompt.mid(nl + 1);
+        auto* a = new QAction(IconFor(info.icon), QString::fromLatin1(info.menuText), this);
+        a->setIconText(QString::fromLatin1(info.caption));
+        a->setStatusTip(statusText);
+        a->setToolTip(tip);
+        a->setWhatsThis(statusText);
+        a->setData(info.id);
+        // The text after "\t" is only shown as a hint; the keys are bound in CreateShortcuts.
+        a->setShortcutContext(Qt::WidgetShortcut);
+        const int id = info.id;
+        connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        actions_.insert(id, a);
+    }
+}
+
+void CMainFrame::CreateMenus()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("Menu Bar"));
+    for (const cmd::BarLayout& popup : cmd::MenuLayout) {
+        QMenu* menu = bar->addMenu(QString::fromLatin1(popup.title));
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+        for (std::size_t i = 0; i < popup.count; ++i) {
+            const int id = popup.items[i];
+            if (id == cmd::Separator)
+                menu->addSeparator();
+            else
+                menu->addAction(actions_.value(id));
+        }
+        if (popup.items[0] == cmd::Open)
+            fileMenu_ = menu;
+    }
+    RebuildRecentMenu();
+}
+
+void CMainFrame::CreateToolBars()
+{
+    for (const cmd::BarLayout& layout : cmd::ToolbarLayout) {
+        auto* tb = new QToolBar(QString::fromLatin1(layout.title), this);
+        tb->setObjectName(QString::fromLatin1(layout.title));
+        tb->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        tb->setIconSize(QSize(24, 24));
+        tb->setAllowedAreas(Qt::AllToolBarAreas);
+        tb->setMovable(true);
+        for (std::size_t i = 0; i < layout.count; ++i) {
+            const int id = layout.items[i];
+            if (id == cmd::Separator)
+                tb->addSeparator();
+            else
+                tb->addAction(actions_.value(id));
+        }
+        // Added one after another to the top area, they share one row.
+        addToolBar(Qt::TopToolBarArea, tb);
+        toolBars_ << tb;
+    }
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(true);
+    for (int i = 0; i < StatusPaneCount; ++i) {
+        const StatusPaneInfo& info = StatusPanes[i];
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("statusPane%1").arg(i));
+        if (info.icon) {
+            label->setPixmap(QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(info.icon)).pixmap(16, 16));
+            label->setAlignment(Qt::AlignCenter);
+        } else {
+            label->setText(QString::fromLatin1(info.text));
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        }
+        // The widths are those of the original panes; a wider system font
+        // widens a pane just enough to show its starting text whole.
+        if (info.width > 0)
+            label->setFixedWidth(std::max(info.width, label->fontMetrics().horizontalAdvance(
+                                                          QString::fromLatin1(info.text)) + 6));
+        else
+            label->setMinimumWidth(0);
+        // All panes are permanent: the prompts go to pane 0 (see event()),
+        // so a prompt never hides the read-out.
+        bar->addPermanentWidget(label, info.width > 0 ? 0 : 1);
+        statusPanes_[i] = label;
+    }
+}
+
+void CMainFrame::CreateShortcuts()
+{
+    struct Key {
+        QKeySequence keys;
+        std::function<void()> run;
+    };
+    const Key keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_N), [this] { OnCommand(cmd::New); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OnCommand(cmd::Open); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_P), [this] { OnCommand(cmd::Print); }},
+        // Save has an empty handler: the key is taken and nothing happens.
+        {QKeySequence(Qt::CTRL | Qt::Key_S), [] {}},
+        {QKeySequence(Qt::Key_F6), [this] { FocusNextPane(true); }},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F6), [this] { FocusNextPane(false); }},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F1), [this] { OnCommand(cmd::ContextHelp); }},
+        {QKeySequence(Qt::Key_F1), [this] { OnCommand(cmd::Help); }},
+    };
+    for (const Key& k : keys) {
+        auto* s = new QShortcut(k.keys, this);
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, k.run);
+    }
+    // Undo, cut, copy and paste have no command here; their keys are left to
+    // the focused control, so text fields in the panes keep them.
+}
+
+QWidget* CMainFrame::CreateView()
+{
+#if TV_HAVE_VIEW
+    auto* view = new CLoggerView(app_.data(), this);
+    connect(view, &CLoggerView::documentTitleChanged, this, [this](const QString& t) { app_.doc().SetTitle(t); });
+    return view;
+#else
+    // Stands in for the chart view until it exists: the empty chart's colour.
+    auto* view = new QWidget(this);
+    view->setAutoFillBackground(true);
+    QPalette pal = view->palette();
+    pal.setColor(QPalette::Window, QColor(0, 192, 192));
+    view->setPalette(pal);
+    return view;
+#endif
+}
+
+void CMainFrame::OnCommand(int id)
+{
+    switch (id) {
+    case cmd::New:
+        app_.NewDocument();
+        break;
+    case cmd::Open: {
+        const QString path = ChooseFile(false);
+        if (!path.isEmpty())
+            app_.OpenDocumentFile(path);
+        break;
+    }
+    case cmd::SaveAs: {
+        const QString path = ChooseFile(true);
+        if (!path.isEmpty() && app_.doc().OnSaveDocument(path))
+            app_.AddToRecentFileList(path);
+        break;
+    }
+    case cmd::Exit:
+        close();
+        break;
+    case cmd::Setup:
+        ShowOnlyPane(pane::Setup);
+        break;
+    case cmd::FileList:
+        ShowOnlyPane(pane::FileList);
+        break;
+    case cmd::DataList:
+        ShowOnlyPane(pane::DataList);
+        break;
+    case cmd::Query:
+        ShowOnlyPane(pane::Query);
+        break;
+    case cmd::OriginalView:
+        app_.doc().LoadCurrentLog();
+        break;
+    case cmd::About:
+        app_.ShowAbout(this);
+        break;
+    case cmd::ContextHelp:
+        QWhatsThis::enterWhatsThisMode();
+        break;
+    case cmd::Help:
+        ShowHelp();
+        break;
+    default:
+        // The logger commands, printing and the exports are wired in by their own parts.
+        break;
+    }
+    UpdateCommandUI();
+}
+
+CommandState CMainFrame::commandState() const
+{
+    CommandState s;
+    s.connected = connected_;
+    s.activeCommand = activeCommand_;
+    s.recordCount = app_.data().store.recordCount;
+    s.recentHasFile = !app_.recentFiles().isEmpty();
+    return s;
+}
+
+void CMainFrame::SetLinkState(bool connected, char activeCommand)
+{
+    connected_ = connected;
+    activeCommand_ = activeCommand;
+    UpdateCommandUI();
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    const CommandState s = commandState();
+    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it)
+        it.value()->setEnabled(CommandRules::IsEnabled(it.key(), s));
+    for (QAction* a : recentActions_)
+        a->setEnabled(CommandRules::IsEnabled(cmd::RecentFile, s));
+    setPaneText(2, CommandRules::ConnectionText(s));
+}
+
+void CMainFrame::RebuildRecentMenu()
+{
+    if (!fileMenu_)
+        return;
+    QAction* placeholder = actions_.value(cmd::RecentFile);
+    for (QAction* a : recentActions_) {
+        fileMenu_->removeAction(a);
+        a->deleteLater();
+    }
+    recentActions_.clear();
+    const QStringList files = app_.recentFiles();
+    // The placeholder "File List" stands where the entries go and shows, disabled, while there are none.
+    placeholder->setVisible(files.isEmpty());
+    const QList<QAction*> items = fileMenu_->actions();
+    const int at = int(items.indexOf(placeholder));
+    QAction* before = at + 1 < items.size() ? items.at(at + 1) : nullptr;
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files.at(i);
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()), this);
+        a->setStatusTip(QStringLiteral("Open this document"));
+        a->setToolTip(QDir::toNativeSeparators(path));
+        a->setData(path);
+        connect(a, &QAction::triggered, this, [this, path] {
+            app_.OpenDocumentFile(path);
+            UpdateCommandUI();
+        });
+        fileMenu_->insertAction(before, a);
+        recentActions_ << a;
+    }
+    UpdateCommandUI();
+}
+
+QString CMainFrame::ChooseFile(bool save)
+{
+    if (fileChooser)
+        return fileChooser(save);
+    const QString filter = QStringLiteral("Vorna Logger Files (*.logu);;All Files (*)");
+    const QString folder = app_.data().logFolder();
+    if (!save)
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), folder, filter);
+    QFileDialog dialog(this, QStringLiteral("Save As"), folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without extension gets the program's own one.
+    dialog.setDefaultSuffix(QStringLiteral("logu"));
+    const QString name = app_.doc().title().trimmed();
+    if (!name.isEmpty())
+        dialog.selectFile(name);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+void CMainFrame::ShowHelp()
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Tessaview U Help"),
+                    QStringLiteral("Connect a logger with Logger > Connect; its setup appears in the Setup pane.\n"
+                                   "Download saves the logger's records as a .logu file in the Logfiles folder and shows "
+                                   "them as a chart.\n"
+                                   "Double-click a file in the File List to open it; drag across the chart to zoom and "
+                                   "right-click it to see the whole log again.\n"
+                                   "Shift+F1, then click an item, tells what that item does."),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+// ---------------------------------------------------------------- status bar
+
+void CMainFrame::setPaneText(int index, const QString& text)
+{
+    if (QLabel* l = statusPane(index); l && l->text() != text)
+        l->setText(text);
+}
+
+QString CMainFrame::paneText(int index) const
+{
+    const QLabel* l = statusPane(index);
+    return l ? l->text() : QString();
+}
+
+QLabel* CMainFrame::statusPane(int index) const
+{
+    return index >= 0 && index < StatusPaneCount ? statusPanes_[index] : nullptr;
+}
+
+bool CMainFrame::event(QEvent* e)
+{
+    if (e->type() == QEvent::StatusTip) {
+        // Prompts show in the message pane; an empty tip brings back the idle text.
+        const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
+        setPaneText(0, tip.isEmpty() ? QString::fromLatin1(IdleStatusText) : tip);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+// ---------------------------------------------------------------- panes
+
+void CMainFrame::CreatePanes()
+{
+    for (const PaneInfo& info : Panes) {
+        auto* dock = new QDockWidget(QString::fromLatin1(info.title), this);
+        dock->setObjectName(QStringLiteral("pane%1").arg(info.id));
+        dock->setAllowedAreas(Qt::AllDockWidgetAreas);
+        addDockWidget(Qt::LeftDockWidgetArea, dock);
+        docks_.insert(info.id, dock);
+        const int id = info.id;
+        // A pane the user brings back by other means still gets its window.
+        connect(dock, &QDockWidget::visibilityChanged, this, [this, id](bool visible) {
+            if (visible)
+                AttachPaneWindow(id);
+        });
+    }
+    AttachPaneWindow(pane::FileListId);
+    for (int id : {int(pane::QueryId), int(pane::SetupId), int(pane::DataListId)})
+        docks_.value(id)->hide();
+    resizeDocks({docks_.value(pane::FileListId)}, {256}, Qt::Horizontal);
+}
+
+QDockWidget* CMainFrame::paneDock(int paneId) const
+{
+    return docks_.value(paneId);
+}
+
+QWidget* CMainFrame::paneWindow(int paneId) const
+{
+    QDockWidget* d = docks_.value(paneId);
+    return d ? d->widget() : nullptr;
+}
+
+bool CMainFrame::IsPaneOpen(int paneId) const
+{
+    QDockWidget* d = docks_.value(paneId);
+    return d && !d->isHidden();
+}
+
+QWidget* CMainFrame::AttachPaneWindow(int paneId)
+{
+    QDockWidget* dock = docks_.value(paneId);
+    if (!dock)
+        return nullptr;
+    if (dock->widget())
+        return dock->widget();
+    QWidget* w = nullptr;
+    AppData& data = app_.data();
+    switch (paneId) {
+    case pane::FileListId: {
+#if TV_HAVE_FILE_LIST
+        auto* list = new CFileListPane(data, dock);
+        connect(list, &CFileListPane::openLogRequested, this, &CMainFrame::OpenFromFileList);
+        w = list;
+#endif
+        break;
+    }
+    case pane::DataListId:
+        w = new CDataListPane(data, dock);
+        break;
+    case pane::SetupId:
+#if TV_HAVE_SETUP
+        w = new CPropertiesPane(data, dock);
+#endif
+        break;
+    case pane::QueryId: {
+#if TV_HAVE_QUERY
+        auto* query = new CDatePickerDlg(data, dock);
+        connect(query, &CDatePickerDlg::queryRequested, this, &CMainFrame::RunDateQuery);
+        w = query;
+#endif
+        break;
+    }
+    default:
+        return nullptr;
+    }
+    if (!w) {
+        w = new QWidget(dock);  // stands in until the pane's own window exists
+        w->setObjectName(QStringLiteral("paneWindow%1").arg(paneId));
+    }
+    dock->setWidget(w);
+    return w;
+}
+
+void CMainFrame::ShowPane(int paneId)
+{
+    QDockWidget* dock = docks_.value(paneId);
+    if (!dock)
+        return;
+    QWidget* w = AttachPaneWindow(paneId);
+    dock->show();
+    dock->raise();
+    if (w)
+        w->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::RefillPane(int paneId)
+{
+    QWidget* w = paneWindow(paneId);
+    if (!w)
+        return;
+    if (paneId == pane::DataListId) {
+        if (auto* list = qobject_cast<CDataListPane*>(w))
+            list->FillRecordList();
+    } else if (paneId == pane::FileListId) {
+#if TV_HAVE_FILE_LIST
+        if (auto* list = qobject_cast<CFileListPane*>(w))
+            list->RefreshFileList();
+#endif
+    }
+}
+
+void CMainFrame::CloseAllPanes()
+{
+    for (QDockWidget* d : std::as_const(docks_))
+        d->hide();
+}
+
+void CMainFrame::ShowOnlyPane(int paneCode)
+{
+    const int id = PaneIdOf(paneCode);
+    if (!id)
+        return;
+    CloseAllPanes();
+    ShowPane(id);
+    if (paneCode == pane::DataList || paneCode == pane::FileList)
+        RefillPane(id);
+    currentPane_ = paneCode;
+}
+
+void CMainFrame::RestoreCurrentPane()
+{
+    const int id = PaneIdOf(currentPane_);
+    if (!id)
+        return;
+    ShowPane(id);
+    if (currentPane_ == pane::DataList)
+        RefillPane(id);
+}
+
+void CMainFrame::FocusNextPane(bool forward)
+{
+    // The view and the open panes, in the order they stand on screen.
+    QList<QWidget*> stops;
+    for (const PaneInfo& info : Panes) {
+        QDockWidget* d = docks_.value(info.id);
+        if (!d->isHidden() && d->widget())
+            stops << d->widget();
+    }
+    std::reverse(stops.begin(), stops.end());
+    stops << view_;
+    QWidget* focus = QApplication::focusWidget();
+    int at = -1;
+    for (int i = 0; i < stops.size(); ++i)
+        if (focus && (focus == stops[i] || stops[i]->isAncestorOf(focus)))
+            at = i;
+    const int n = int(stops.size());
+    const int next = at < 0 ? 0 : (at + (forward ? 1 : n - 1)) % n;
+    stops[next]->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::ClearRecordList()
+{
+    RefillPane(pane::DataListId);
+}
+
+// ---------------------------------------------------------------- document
+
+void CMainFrame::ShowMessage(const QString& text)
+{
+    if (messageHook) {
+        messageHook(text);
+        return;
+    }
+    CMsgDlg::ShowMessage(this, text);
+}
+
+void CMainFrame::RedrawChartNow()
+{
+#if TV_HAVE_VIEW
+    static_cast<CLoggerView*>(view_)->RedrawChartNow();
+#else
+    LogStore& store = app_.data().store;
+    store.EnsureStatistics();
+    view_->update();
+    app_.doc().SetTitle(store.currentLogName);
+#endif
+}
+
+void CMainFrame::RepaintView()
+{
+    view_->update();
+}
+
+void CMainFrame::DocumentTitleChanged(const QString& title)
+{
+    // The framework's caption: the document title before the program's.
+    setWindowTitle(title + QStringLiteral(" - ") + QString::fromLatin1(CLoggerApp::WindowTitle));
+}
+
+void CMainFrame::OpenFromFileList(const QString& fileName)
+{
+    LogStore& store = app_.data().store;
+    store.currentLogName = fileName;
+    store.currentLogPath = app_.data().logFilePath(fileName);
+    app_.doc().LoadCurrentLog();
+    UpdateCommandUI();
+}
+
+void CMainFrame::RunDateQuery(int fromDate, int toDate)
+{
+#if TV_HAVE_QUERY
+    CLoggerDoc& doc = app_.doc();
+    // The whole log first, then its range.
+    if (!doc.LoadCurrentLog())
+        return;
+    if (!NarrowToDates(app_.data().store, fromDate, toDate)) {
+        QMessageBox::warning(this, QString::fromLatin1(CLoggerApp::ApplicationTitle),
+                             QString::fromUtf8(NoMatchedDataMessage));
+        return;
+    }
+    RedrawChartNow();
+#else
+    (void)fromDate;
+    (void)toDate;
+#endif
+    UpdateCommandUI();
+}
+
+// ---------------------------------------------------------------- close
+
+void CMainFrame::SaveLayouts()
+{
+    QSettings settings(QString::fromLatin1(CLoggerApp::SettingsOrganization),
+                       QString::fromLatin1(CLoggerApp::ApplicationTitle));
+    // Kept for the record only: every start builds the arrangement afresh.
+    settings.setValue(QStringLiteral("CommandBars"), ToolBarRecords(*this, toolBars_));
+    settings.setValue(QStringLiteral("NormalLayout"), saveState());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e)
+{
+    SaveLayouts();
+    e->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (e->mimeData()->hasUrls())
+        for (const QUrl& url : e->mimeData()->urls())
+            if (url.isLocalFile()) {
+                e->acceptProposedAction();
+                return;
+            }
+}
+
+void CMainFrame::dropEvent(QDropEvent* e)
+{
+    // Each dropped file is opened as the document in turn; the last one stays.
+    for (const QUrl& url : e->mimeData()->urls())
+        if (url.isLocalFile())
+            app_.OpenDocumentFile(url.toLocalFile());
+    e->acceptProposedAction();
+    UpdateCommandUI();
+}

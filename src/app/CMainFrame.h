@@ -1,0 +1,117 @@
+// The main window: menu bar, three toolbars, the status bar, the chart view
+// and the four docking panes along the left edge.
+#pragma once
+
+#include "app/CLoggerDoc.h"
+#include "app/CommandRules.h"
+
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+
+class CLoggerApp;
+class QAction;
+class QDockWidget;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolBar;
+
+class CMainFrame : public QMainWindow, public CLoggerDoc::Host {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CLoggerApp& app, QWidget* parent = nullptr);
+    // Writes Logger.ini once the window is gone, as the program's last step.
+    ~CMainFrame() override;
+
+    static constexpr int StatusPaneCount = 12;
+    static constexpr const char* IdleStatusText = "For Help, press F1";
+
+    // Panes: 1 File List, 2 Setup, 3 Data List, 4 Query (pane::Code).
+    void ShowOnlyPane(int pane) override;
+    // Shows the pane named by currentPane again, leaving the others as they are.
+    void RestoreCurrentPane();
+    void CloseAllPanes() override;
+    int currentPane() const { return currentPane_; }
+    // Whether the pane with the given title id (pane::Id) is open.
+    bool IsPaneOpen(int paneId) const;
+    QDockWidget* paneDock(int paneId) const;
+    // The window shown in a pane, or nullptr before it was first shown.
+    QWidget* paneWindow(int paneId) const;
+
+    // Commands.
+    QAction* action(int id) const { return actions_.value(id); }
+    QList<QToolBar*> toolBars() const { return toolBars_; }
+    void OnCommand(int id);
+    // Applies every enabling rule and the connection text of the status bar.
+    void UpdateCommandUI();
+    CommandState commandState() const;
+    // The link's state as the rules read it, until the link itself is wired in.
+    void SetLinkState(bool connected, char activeCommand);
+    // Moves the keyboard focus to the next or previous open pane or the view.
+    void FocusNextPane(bool forward);
+
+    // Status bar panes by position; other parts write the chart read-out here.
+    void setPaneText(int index, const QString& text);
+    QString paneText(int index) const;
+    QLabel* statusPane(int index) const;
+
+    QWidget* view() const { return view_; }
+
+    // The recent-file entries of the File menu changed.
+    void RebuildRecentMenu();
+
+    // Where messages go. Tests replace the message dialog with a recorder.
+    std::function<void(const QString&)> messageHook;
+    // Picks a file for Open (save false) and Save As (save true); empty for
+    // cancel. Tests replace the file dialogs.
+    std::function<QString(bool save)> fileChooser;
+
+    // CLoggerDoc::Host
+    void ShowMessage(const QString& text) override;
+    void ClearRecordList() override;
+    void RedrawChartNow() override;
+    void RepaintView() override;
+    void DocumentTitleChanged(const QString& title) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateStatusBar();
+    void CreatePanes();
+    void CreateShortcuts();
+    QWidget* CreateView();
+    // Makes the pane's window the first time the pane is shown.
+    QWidget* AttachPaneWindow(int paneId);
+    void ShowPane(int paneId);
+    void RefillPane(int paneId);
+    void OpenFromFileList(const QString& fileName);
+    void RunDateQuery(int fromDate, int toDate);
+    void SaveLayouts();
+    void ShowHelp();
+    QString ChooseFile(bool save);
+
+    CLoggerApp& app_;
+    QHash<int, QAction*> actions_;
+    QList<QToolBar*> toolBars_;
+    QMenu* fileMenu_ = nullptr;
+    QList<QAction*> recentActions_;
+    QLabel* statusPanes_[StatusPaneCount] = {};
+    QHash<int, QDockWidget*> docks_;
+    QWidget* view_ = nullptr;
+    QWidget* progress_ = nullptr;
+    QTimer* idleTimer_ = nullptr;
+    int currentPane_ = 1;
+    bool connected_ = false;
+    char activeCommand_ = 0;
+};

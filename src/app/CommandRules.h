@@ -1,0 +1,23 @@
+// The enabling rule of every command, as one plain function of the link state,
+// the open log and the recent-file list.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+struct CommandState {
+    bool connected = false;
+    char activeCommand = 0;     // 0 none, 'X' download, 'Z' erase
+    uint32_t recordCount = 0;   // of the open log
+    bool recentHasFile = false; // the recent-file list holds at least one file
+};
+
+class CommandRules {
+public:
+    // Whether command id is enabled in state. Commands without a rule of their
+    // own (the framework's, the accelerator-only ones) are always enabled.
+    static bool IsEnabled(int id, const CommandState& state);
+    // The text of the connection pane of the status bar; it follows the rule of Connect.
+    static QString ConnectionText(const CommandState& state);
+};
