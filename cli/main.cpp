@@ -1,0 +1,68 @@
+// tessaview-cli: the command-line companion; dispatches to its subcommands.
+#include "CliCommon.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstring>
+
+// Every subcommand, one line each: X(name, function, summary). The function,
+// int RunXxx(const QStringList& args), lives in the file of its group.
+#define TV_CLI_SUBCOMMANDS(X)                                                                 \
+    X("info", RunInfo, "show a log's identity, counts, statistics and chart scales")          \
+    X("export", RunExport, "write a log's records as a tab-separated text file")
+
+#define TV_CLI_DECLARE(name, function, summary) int function(const QStringList& args);
+TV_CLI_SUBCOMMANDS(TV_CLI_DECLARE)
+
+namespace {
+
+struct CliCommand {
+    const char* name;
+    int (*run)(const QStringList& args);
+    const char* summary;
+};
+
+#define TV_CLI_ENTRY(name, function, summary) {name, &function, summary},
+const CliCommand Commands[] = {TV_CLI_SUBCOMMANDS(TV_CLI_ENTRY)};
+
+void printUsage(FILE* to)
+{
+    std::fputs("Usage: tessaview-cli COMMAND [ARGUMENTS]\n"
+               "       tessaview-cli COMMAND --help\n"
+               "\n"
+               "The command-line companion of Tessaview U.\n"
+               "\n"
+               "Commands:\n",
+               to);
+    for (const CliCommand& command : Commands)
+        std::fprintf(to, "  %-10s %s\n", command.name, command.summary);
+    std::fputs("\nExit status: 0 success, 1 a reported failure, 2 wrong usage.\n", to);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+
+    if (args.isEmpty()) {
+        std::fputs("tessaview-cli: a command is missing\n\n", stderr);
+        printUsage(stderr);
+        return ExitUsage;
+    }
+    const QString name = args.takeFirst();
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        printUsage(stdout);
+        return ExitOk;
+    }
+    for (const CliCommand& command : Commands)
+        if (name == QLatin1String(command.name))
+            return command.run(args);
+
+    std::fprintf(stderr, "tessaview-cli: unknown command %s\n\n", name.toUtf8().constData());
+    printUsage(stderr);
+    return ExitUsage;
+}
