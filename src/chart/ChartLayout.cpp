@@ -163,10 +163,12 @@ int ChartLayout::recordX(uint32_t j) const
 
 int ChartLayout::valueY(double v, int32_t top, int32_t bottom) const
 {
-    const double fraction = (v - bottom) / double(int64_t(top) - int64_t(bottom));
-    const double y = PB - fraction * PH;
-    // A value that is not a number (or a scale without height) is put on the
+    // A value that is not a number, or a scale without height, is put on the
     // bottom line instead of an undefined position.
+    const int64_t height = int64_t(top) - int64_t(bottom);
+    if (height == 0)
+        return PB;
+    const double y = PB - ((v - bottom) / double(height)) * PH;
     if (std::isnan(y))
         return PB;
     return TruncPixel(y);
