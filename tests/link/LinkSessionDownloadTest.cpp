@@ -1,0 +1,246 @@
+// The download through LinkSession: the request, the stream gathered until
+// the line is quiet, the decoded log put into the store, saved and shown.
+#include "link/Frames.h"
+#include "logdata/LogFile.h"
+#include "support/LinkFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cstring>
+
+namespace {
+
+using fakelink::Bytes;
+using fakelink::Packet;
+using fakelink::StreamRecord;
+
+const uint32_t Stamp = fakelink::StampWord(2011, 3, 9, 8, 44, 44);
+
+class LinkSessionDownloadTest : public LinkFixture {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        app.programFolder = folder.path() + "/";
+        fakelink::IdentifyFields f;
+        f.id = "AB12345678";
+        f.name = "ROOM";
+        ConnectLogger(f);  // type 1: two channels, temperature and humidity
+    }
+
+    // Starts a download, lets the logger send stream and the line go quiet.
+    void RunDownload(const Bytes& stream)
+    {
+        session.Download();
+        if (!stream.empty())
+            transport.Receive(stream);
+        ASSERT_TRUE(timers.Fire(LinkSession::DownloadTimer));
+    }
+
+    static Bytes fivePackets()
+    {
+        return fakelink::Concat({Packet({{Stamp, 250, 600}, {Stamp, 251, 610}, {Stamp, 252, 620}}, 2, 0, 2),
+                                 Packet({{Stamp, 253, 630}, {Stamp + 1, 254, 640}}, 2, 1, 2)});
+    }
+
+    QStringList savedFiles() const { return QDir(app.logFolder()).entryList(QDir::Files); }
+
+    QTemporaryDir folder;
+};
+
+TEST_F(LinkSessionDownloadTest, StartSendsTheRequestAndOpensTheProgressDialog)
+{
+    std::memcpy(app.store.loggerId, "LOG0000001", 10);
+    app.store.recordCount = 7;
+    session.Download();
+    uint8_t tx[FrameAreaSize];
+    const int n = BuildRequest(tx, letter::Download, "LOG0000001");
+    EXPECT_EQ(LastWrite(), Bytes(tx, tx + n));
+    EXPECT_EQ(session.activeCommand(), LinkSession::Downloading);
+    EXPECT_EQ(app.store.recordCount, 0u);
+    EXPECT_EQ(timers.Period(LinkSession::DownloadTimer), 5000);
+    EXPECT_TRUE(messages.dialogOpen);
+    EXPECT_FALSE(messages.dialogButtonsEnabled);
+    EXPECT_EQ(messages.dialogText, "Begin to download logs from the logger. Please wait...");
+}
+
+TEST_F(LinkSessionDownloadTest, EveryChunkIsCountedAndRestartsTheQuietTimer)
+{
+    session.Download();
+    transport.Receive(Bytes(100, 0x11));
+    EXPECT_EQ(messages.dialogText, "Downloading data from the logger:    100 bytes");
+    EXPECT_EQ(timers.Period(LinkSession::DownloadTimer), 2000);
+    transport.Receive(Bytes(1500, 0x11));  // two chunks, 1024 and 476
+    EXPECT_EQ(messages.dialogText, "Downloading data from the logger:   1600 bytes");
+    EXPECT_EQ(session.downloadLength(), 1600);
+    EXPECT_FALSE(messages.dialogButtonsEnabled);
+    // A chunk that looks like an answer is stream data too.
+    transport.Receive(fakelink::StatusAnswer('Z', 1));
+    EXPECT_EQ(session.downloadLength(), 1621);
+    EXPECT_TRUE(messages.messages.isEmpty());
+}
+
+TEST_F(LinkSessionDownloadTest, QuietLineEndsTheStreamAndTheLogIsSavedAndShown)
+{
+    app.store.currentLogPath = "old";
+    RunDownload(fivePackets());
+
+    const LogStore& store = app.store;
+    EXPECT_EQ(store.recordCount, 5u);
+    EXPECT_EQ(store.channelCount, 2u);
+    EXPECT_EQ(std::string(store.loggerId, 10), "AB12345678");
+    EXPECT_STREQ(store.loggerName, "ROOM");
+    EXPECT_EQ(store.celsius, 1);
+    EXPECT_EQ(store.channelKind[1], 1);
+    EXPECT_EQ(store.unitText[0], "C");
+    EXPECT_EQ(store.unitText[1], "%RH");
+    EXPECT_FLOAT_EQ(store.maxValue[0], 25.4f);
+    EXPECT_FLOAT_EQ(store.minValue[1], 60.0f);
+    EXPECT_NEAR(store.value[3][0], 16.69f, 0.01);
+
+    const QString path = app.logFilePath("ROOM_20110309_0844.logu");
+    EXPECT_EQ(store.currentLogPath, path);
+    EXPECT_EQ(store.currentLogName, "ROOM_20110309_0844.logu");
+    EXPECT_EQ(QFileInfo(path).size(), 46 + 5 * 26);
+    LogStore reread;
+    ASSERT_TRUE(ReadLogFile(path, reread).ok());
+    EXPECT_EQ(reread.recordCount, 5u);
+    EXPECT_EQ(reread.value[2][4], store.value[2][4]);
+    EXPECT_EQ(std::string(reread.timestamp(4), 14), "20110309084445");
+
+    EXPECT_EQ(messages.dialogTexts.mid(messages.dialogTexts.size() - 2),
+              (QStringList{"Downloading logs finished.", "Successfully downloaded all the logs from the logger."}));
+    EXPECT_TRUE(messages.dialogButtonsEnabled);
+    EXPECT_EQ(panes.fileListShown, 1);
+    EXPECT_EQ(panes.chartRedrawn, 1);
+    EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+    EXPECT_FALSE(session.busy());
+    EXPECT_TRUE(session.connected());
+}
+
+TEST_F(LinkSessionDownloadTest, NoByteWithinFiveSecondsSavesAnEmptyLog)
+{
+    RunDownload({});
+    EXPECT_EQ(messages.dialogText, "No logs were found in the logger.");
+    EXPECT_TRUE(messages.dialogButtonsEnabled);
+    EXPECT_EQ(app.store.recordCount, 0u);
+    EXPECT_EQ(savedFiles(), QStringList{"ROOM_20110308_1141.logu"});
+    EXPECT_EQ(QFileInfo(app.logFilePath("ROOM_20110308_1141.logu")).size(), 46);
+    EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+}
+
+TEST_F(LinkSessionDownloadTest, PacketOfNoRecordsTakesNothing)
+{
+    app.store.currentLogPath = "old";
+    RunDownload(fakelink::Concat({Packet({{Stamp, 250, 600}, {Stamp, 251, 610}}, 2), Packet({}, 2)}));
+    EXPECT_EQ(app.store.recordCount, 0u);
+    EXPECT_EQ(app.store.currentLogPath, "old");
+    EXPECT_TRUE(savedFiles().isEmpty());
+    EXPECT_EQ(messages.dialogText, "Downloading logs finished.");
+    EXPECT_TRUE(messages.dialogButtonsEnabled);
+    EXPECT_EQ(panes.fileListShown, 0);
+    EXPECT_EQ(panes.chartRedrawn, 0);
+    EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+}
+
+TEST_F(LinkSessionDownloadTest, SecondDownloadStartsAgainAtIndexZero)
+{
+    RunDownload(fivePackets());
+    RunDownload(Packet({{Stamp, -15, 400}, {Stamp, -16, 410}}, 2));
+    EXPECT_EQ(app.store.recordCount, 2u);
+    EXPECT_EQ(session.decodedCount(), 2);
+    EXPECT_FLOAT_EQ(app.store.value[1][0], -1.5f);
+    EXPECT_FLOAT_EQ(app.store.maxValue[0], -1.5f);
+}
+
+TEST_F(LinkSessionDownloadTest, PortFailureDuringTheDownloadAddsNoBytes)
+{
+    const Bytes stream = fivePackets();
+    session.Download();
+    transport.Receive(Bytes(stream.begin(), stream.begin() + 30));
+    const size_t timerEvents = timers.events.size();
+    transport.FailPort();
+    EXPECT_EQ(session.downloadLength(), 30);
+    EXPECT_EQ(timers.events.size(), timerEvents);
+    EXPECT_EQ(session.activeCommand(), LinkSession::Downloading);
+    transport.Receive(Bytes(stream.begin() + 30, stream.end()));
+    timers.Fire(LinkSession::DownloadTimer);
+    EXPECT_EQ(app.store.recordCount, 5u);
+    EXPECT_FLOAT_EQ(app.store.value[2][4], 64.0f);
+    EXPECT_EQ(messages.dialogText, "Successfully downloaded all the logs from the logger.");
+    EXPECT_TRUE(session.connected());
+}
+
+TEST_F(LinkSessionDownloadTest, StreamLargerThanTheBufferKeepsWhatFitsAndSaysSo)
+{
+    app.config.channelCount = 1;
+    const Bytes packet = Packet(std::vector<StreamRecord>(255, StreamRecord{Stamp, 215}), 1);
+    Bytes stream;
+    while (stream.size() < size_t(LinkSession::DownloadBufferSize) + 5000)
+        stream.insert(stream.end(), packet.begin(), packet.end());
+    RunDownload(stream);
+    EXPECT_EQ(session.downloadLength(), LinkSession::DownloadBufferSize);
+    EXPECT_EQ(app.store.recordCount, LogCapacity);
+    const QStringList lines = messages.dialogText.split("\r\n");
+    ASSERT_EQ(lines.size(), 3) << qPrintable(messages.dialogText);
+    EXPECT_EQ(lines[0], "Only part of the logs could be downloaded from the logger.");
+    EXPECT_TRUE(lines[1].contains("more than 2097152 bytes")) << qPrintable(lines[1]);
+    EXPECT_TRUE(lines[2].contains("at most 140000 records")) << qPrintable(lines[2]);
+    EXPECT_EQ(QFileInfo(app.store.currentLogPath).size(), 46 + 26 * qint64(LogCapacity));
+}
+
+TEST_F(LinkSessionDownloadTest, StreamCutInsideAPacketSaysSo)
+{
+    Bytes stream = fivePackets();
+    stream.resize(stream.size() - 5 - 4);  // the stream stops inside the last record
+    RunDownload(stream);
+    EXPECT_EQ(app.store.recordCount, 4u);
+    EXPECT_EQ(messages.dialogText,
+              "Only part of the logs could be downloaded from the logger.\r\n"
+              "The download ended in the middle of a packet; its missing records were not decoded.");
+}
+
+TEST_F(LinkSessionDownloadTest, SaveThatFailsKeepsTheLogAndSaysWhere)
+{
+    // A program folder below a plain file: nothing can be created there.
+    QFile blocker(folder.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    app.programFolder = blocker.fileName() + "/";
+    app.store.currentLogPath = "old";
+    RunDownload(fivePackets());
+    EXPECT_EQ(app.store.recordCount, 5u);
+    EXPECT_EQ(app.store.currentLogPath, "old");
+    EXPECT_EQ(messages.dialogText,
+              "Successfully downloaded all the logs from the logger.\r\n"
+              "All the logs have been downloaded. But the data cannot be saved into "
+                  + app.logFilePath("ROOM_20110309_0844.logu") + ".");
+    EXPECT_TRUE(messages.dialogButtonsEnabled);
+    EXPECT_EQ(panes.chartRedrawn, 1);
+}
+
+TEST_F(LinkSessionDownloadTest, NameThatIsNoFileNameSavesUnderTheTemporaryName)
+{
+    app.config.SetLoggerName("ROOM/2");
+    RunDownload(fivePackets());
+    EXPECT_EQ(savedFiles(), QStringList{"default_20110309_0844.logu"});
+    EXPECT_EQ(messages.dialogText,
+              "Successfully downloaded all the logs from the logger.\r\n"
+              "The file name is invalid: "
+                  + app.logFilePath("ROOM/2_20110309_0844.logu")
+                  + ". Please change the logger name in the setup panel. All the logs have been saved in the "
+                    "temporary file: "
+                  + app.logFilePath("default_20110309_0844.logu") + ".");
+}
+
+TEST_F(LinkSessionDownloadTest, MissingLogFolderIsMadeAgain)
+{
+    ASSERT_FALSE(QFileInfo::exists(app.logFolder()));
+    RunDownload(fivePackets());
+    EXPECT_EQ(savedFiles(), QStringList{"ROOM_20110309_0844.logu"});
+}
+
+}  // namespace
