@@ -45,7 +45,7 @@ QList<LogFileGroup> LogFolder::List() const
     return groups;
 }
 
-LogRenameResult LogFolder::Rename(const QString& fileName, const QString& newName) const
+LogFileResult LogFolder::Rename(const QString& fileName, const QString& newName) const
 {
     const QString from = PathOf(fileName);
     const QString to = PathOf(newName);
@@ -62,7 +62,13 @@ LogRenameResult LogFolder::Rename(const QString& fileName, const QString& newNam
     return {true, {}};
 }
 
-bool LogFolder::Remove(const QString& fileName) const { return QFile::remove(PathOf(fileName)); }
+LogFileResult LogFolder::Remove(const QString& fileName) const
+{
+    QFile file(PathOf(fileName));
+    if (!file.remove())
+        return {false, QStringLiteral("Cannot delete %1: %2").arg(file.fileName(), file.errorString())};
+    return {true, {}};
+}
 
 QString LogFolder::GroupOf(const QString& fileName)
 {

@@ -13,9 +13,10 @@ struct LogFileGroup {
     QStringList files;
 };
 
-struct LogRenameResult {
+// Outcome of a rename or delete.
+struct LogFileResult {
     bool ok = false;
-    QString message;  // for the user; empty when renamed
+    QString message;  // for the user, naming the file and the reason; empty when done
 };
 
 class LogFolder {
@@ -33,9 +34,8 @@ public:
 
     // Moves fileName to newName inside the folder. Refuses to replace an
     // existing file, so a rename never destroys another log.
-    LogRenameResult Rename(const QString& fileName, const QString& newName) const;
-    // Deletes the file; false when it could not be deleted.
-    bool Remove(const QString& fileName) const;
+    LogFileResult Rename(const QString& fileName, const QString& newName) const;
+    LogFileResult Remove(const QString& fileName) const;
 
     // The text before the first "_"; empty when there is none.
     static QString GroupOf(const QString& fileName);

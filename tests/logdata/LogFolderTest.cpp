@@ -152,7 +152,7 @@ TEST(LogFolderRules, GroupIsTextBeforeFirstUnderscore)
 TEST_F(LogFolderTest, RenameMovesTheFile)
 {
     Touch(tmp.filePath(QStringLiteral("ROOM_1.logu")), "room");
-    const LogRenameResult r = folder().Rename(QStringLiteral("ROOM_1.logu"), QStringLiteral("x_y.logu.txt"));
+    const LogFileResult r = folder().Rename(QStringLiteral("ROOM_1.logu"), QStringLiteral("x_y.logu.txt"));
     EXPECT_TRUE(r.ok) << r.message.toStdString();
     EXPECT_FALSE(Exists("ROOM_1.logu"));
     EXPECT_EQ(Content(tmp.filePath(QStringLiteral("x_y.logu.txt"))), "room");
@@ -164,7 +164,7 @@ TEST_F(LogFolderTest, RenameOntoAnotherLogKeepsBoth)
 {
     Touch(tmp.filePath(QStringLiteral("ROOM_1.logu")), "room");
     Touch(tmp.filePath(QStringLiteral("LAB_1.logu")), "lab");
-    const LogRenameResult r = folder().Rename(QStringLiteral("ROOM_1.logu"), QStringLiteral("LAB_1.logu"));
+    const LogFileResult r = folder().Rename(QStringLiteral("ROOM_1.logu"), QStringLiteral("LAB_1.logu"));
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.message.toStdString(),
               (QStringLiteral("Cannot rename ") + tmp.filePath(QStringLiteral("ROOM_1.logu"))
@@ -176,7 +176,7 @@ TEST_F(LogFolderTest, RenameOntoAnotherLogKeepsBoth)
 
 TEST_F(LogFolderTest, RenameOfMissingFileNamesTheOldPathAndReason)
 {
-    const LogRenameResult r = folder().Rename(QStringLiteral("xlogu"), QStringLiteral("x_y.logu"));
+    const LogFileResult r = folder().Rename(QStringLiteral("xlogu"), QStringLiteral("x_y.logu"));
     EXPECT_FALSE(r.ok);
     const QString prefix = QStringLiteral("Cannot rename ") + tmp.filePath(QStringLiteral("xlogu")) + QStringLiteral(": ");
     EXPECT_TRUE(r.message.startsWith(prefix)) << r.message.toStdString();
@@ -194,8 +194,12 @@ TEST_F(LogFolderTest, RenameToItsOwnNameChangesNothing)
 TEST_F(LogFolderTest, RemoveDeletesOnlyThatFile)
 {
     Create({"ROOM_1.logu", "ROOM_2.logu"});
-    EXPECT_TRUE(folder().Remove(QStringLiteral("ROOM_1.logu")));
-    EXPECT_FALSE(folder().Remove(QStringLiteral("ROOM_1.logu")));  // already gone
+    EXPECT_TRUE(folder().Remove(QStringLiteral("ROOM_1.logu")).ok);
+    const LogFileResult again = folder().Remove(QStringLiteral("ROOM_1.logu"));  // already gone
+    EXPECT_FALSE(again.ok);
+    EXPECT_TRUE(again.message.startsWith(QStringLiteral("Cannot delete ") + tmp.filePath(QStringLiteral("ROOM_1.logu"))
+                                         + QStringLiteral(": ")))
+        << again.message.toStdString();
     EXPECT_EQ(Describe(folder().List()), "ROOM: ROOM_2.logu");
 }
 

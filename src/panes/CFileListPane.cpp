@@ -1,0 +1,180 @@
+// The File List pane: tree of the Logfiles folder, open, rename and delete.
+#include "panes/CFileListPane.h"
+
+#include "link/AppData.h"
+#include "link/LinkInterfaces.h"
+#include "logdata/LogFolder.h"
+#include "panes/CRenameDlg.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QIcon>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// An icon from the program's resources; a missing file gives no image.
+QIcon ResourceIcon(const QString& path) { return QFile::exists(path) ? QIcon(path) : QIcon(); }
+
+QIcon FileIcon()
+{
+    QIcon icon = ResourceIcon(QStringLiteral(":/icons/tree-file.png"));
+    const QString selected = QStringLiteral(":/icons/tree-file-selected.png");
+    if (QFile::exists(selected))
+        icon.addFile(selected, {}, QIcon::Selected);
+    return icon;
+}
+
+}  // namespace
+
+CFileListPane::CFileListPane(AppData& data, QWidget* parent) : QWidget(parent), data_(data)
+{
+    tree_ = new QTreeWidget(this);
+    tree_->setHeaderHidden(true);
+    tree_->setColumnCount(1);
+    tree_->setRootIsDecorated(true);
+    tree_->setItemsExpandable(true);
+    tree_->setIconSize(QSize(16, 16));
+    tree_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The selection stays visible when the tree loses the focus.
+    QPalette palette = tree_->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    tree_->setPalette(palette);
+
+    menu_ = new QMenu(QStringLiteral("Operation"), this);
+    connect(menu_->addAction(QStringLiteral("Rename")), &QAction::triggered, this, &CFileListPane::RenameLog);
+    connect(menu_->addAction(QStringLiteral("Delete")), &QAction::triggered, this, &CFileListPane::DeleteLog);
+
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { OpenSelectedLog(); });
+    connect(tree_, &QWidget::customContextMenuRequested, this, &CFileListPane::OnContextMenu);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(tree_);
+
+    RefreshFileList();
+}
+
+CFileListPane::~CFileListPane() = default;
+
+void CFileListPane::setMessageSink(IMessageSink* sink) { sink_ = sink; }
+
+LogFolder CFileListPane::Folder() const
+{
+    // The pane can be made before start-up has settled the program folder;
+    // it then looks beside the program file, without settling it itself.
+    if (data_.programFolder.isEmpty())
+        return LogFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/Logfiles/"));
+    return LogFolder(data_.logFolder());
+}
+
+void CFileListPane::RefreshFileList()
+{
+    tree_->clear();
+    auto* root = new QTreeWidgetItem(tree_, {QStringLiteral("Logger Files")});
+    QFont bold = root->font(0);
+    bold.setBold(true);
+    root->setFont(0, bold);
+    root->setIcon(0, ResourceIcon(QStringLiteral(":/icons/tree-root.png")));
+
+    const QIcon groupIcon = ResourceIcon(QStringLiteral(":/icons/tree-group.png"));
+    const QIcon fileIcon = FileIcon();
+    const QList<LogFileGroup> groups = Folder().List();
+    for (const LogFileGroup& group : groups) {
+        auto* groupItem = new QTreeWidgetItem(root, {group.name});
+        groupItem->setIcon(0, groupIcon);
+        for (const QString& file : group.files) {
+            auto* fileItem = new QTreeWidgetItem(groupItem, {file});
+            fileItem->setIcon(0, fileIcon);
+        }
+        groupItem->setExpanded(true);
+    }
+    root->setExpanded(!groups.isEmpty());
+}
+
+void CFileListPane::OpenSelectedLog()
+{
+    const QTreeWidgetItem* item = tree_->currentItem();
+    if (!item)
+        return;
+    const QString text = item->text(0);
+    if (LogFolder::CanOpen(text))
+        emit openLogRequested(text);
+}
+
+bool CFileListPane::PrepareFileMenu(const QString& text)
+{
+    if (!LogFolder::OffersFileMenu(text))
+        return false;
+    selectedFileName_ = text;
+    return true;
+}
+
+void CFileListPane::OnContextMenu(const QPoint& pos)
+{
+    const QTreeWidgetItem* item = tree_->itemAt(pos);
+    if (!item)
+        item = tree_->currentItem();
+    if (item && PrepareFileMenu(item->text(0)))
+        menu_->popup(tree_->viewport()->mapToGlobal(pos));
+}
+
+void CFileListPane::RenameLog()
+{
+    CRenameDlg dlg(this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    ApplyRename(dlg.newName());
+}
+
+bool CFileListPane::ApplyRename(const QString& newName)
+{
+    if (!LogFolder::IsValidNewName(newName)) {
+        ShowMessage(QStringLiteral("Invalid new file name."));
+        return false;
+    }
+    const LogFileResult result = Folder().Rename(selectedFileName_, newName);
+    if (!result.ok) {
+        ShowMessage(result.message);
+        return false;
+    }
+    RefreshFileList();
+    return true;
+}
+
+void CFileListPane::DeleteLog()
+{
+    if (!AskOkCancel(QStringLiteral("Are you sure to delete the log file %1?").arg(selectedFileName_)))
+        return;
+    const LogFileResult result = Folder().Remove(selectedFileName_);
+    RefreshFileList();
+    if (!result.ok)
+        ShowMessage(result.message);
+}
+
+void CFileListPane::ShowMessage(const QString& text)
+{
+    if (sink_) {
+        sink_->ShowMessage(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tessaview U Messages"), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+bool CFileListPane::AskOkCancel(const QString& text)
+{
+    if (sink_)
+        return sink_->AskOkCancel(text);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tessaview U Messages"), text,
+                    QMessageBox::Ok | QMessageBox::Cancel, this);
+    return box.exec() == QMessageBox::Ok;
+}

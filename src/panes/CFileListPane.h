@@ -1,0 +1,65 @@
+// The File List pane: the logs of the Logfiles folder as a tree grouped by
+// logger; a double click opens a log, a right click offers Rename and Delete.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+struct AppData;
+class IMessageSink;
+class LogFolder;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class CFileListPane : public QWidget {
+    Q_OBJECT
+public:
+    explicit CFileListPane(AppData& data, QWidget* parent = nullptr);
+    ~CFileListPane() override;
+
+    // Where the pane's messages and its delete question go (the frame passes
+    // the message dialog's sink). Until one is set, a plain message box is used.
+    void setMessageSink(IMessageSink* sink);
+
+    // Rebuilds the tree from <programFolder>Logfiles/. A missing folder shows
+    // like an empty one: the root alone, not expanded.
+    void RefreshFileList();
+
+    // Opens the selected item when its text is a log name: emits
+    // openLogRequested; otherwise nothing happens.
+    void OpenSelectedLog();
+    // Applies the context-menu rule to a tree text: true (and remembers it as
+    // selectedFileName) when Rename and Delete are to be offered.
+    bool PrepareFileMenu(const QString& text);
+
+    // Rename: asks for the new name with CRenameDlg, then ApplyRename.
+    void RenameLog();
+    // Checks newName and moves selectedFileName to it; the list is refreshed
+    // only after a rename that succeeded. Returns whether it did.
+    bool ApplyRename(const QString& newName);
+    // Delete: asks "Are you sure to delete the log file …?", deletes on OK and
+    // refreshes the list.
+    void DeleteLog();
+
+    const QString& selectedFileName() const { return selectedFileName_; }
+    QTreeWidget* tree() const { return tree_; }
+    QMenu* fileMenu() const { return menu_; }
+
+signals:
+    // A log of the folder is to become the open log. The frame sets
+    // currentLogName and currentLogPath (AppData::logFilePath) and loads it.
+    void openLogRequested(const QString& fileName);
+
+private:
+    LogFolder Folder() const;
+    void OnContextMenu(const QPoint& pos);
+    void ShowMessage(const QString& text);
+    bool AskOkCancel(const QString& text);
+
+    AppData& data_;
+    IMessageSink* sink_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QMenu* menu_ = nullptr;
+    QString selectedFileName_;
+};
