@@ -1,0 +1,75 @@
+// The serial transport: one QSerialPort on a worker thread that hands received
+// chunks to the user-interface thread, one at a time.
+#pragma once
+
+#include "link/LinkInterfaces.h"
+
+#include <QString>
+#include <QThread>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+class QObject;
+
+// Opens the logger's device at 38400 8N1 without flow control, RTS on, and
+// reads it on its own thread. A chunk ends when 1024 bytes have arrived or when
+// no character has arrived for 200 ms; each chunk reaches the receiver on the
+// thread that made the CSerialPort (which needs a running Qt event loop), and
+// the worker reads on only once the receiver has returned. Every write first
+// discards what was received and not yet handed over, in both directions.
+//
+// Open, Shutdown and the destructor cancel a hand-over that is waiting for the
+// user-interface thread, so none of them can deadlock against it, and a chunk
+// cancelled that way is never delivered.
+class CSerialPort : public ILinkTransport {
+public:
+    static constexpr int ChunkCapacity = 1024;    // bytes of one hand-over at most
+    static constexpr int SilenceMs = 200;         // quiet time that ends a chunk
+    static constexpr int WriteBufferSize = 512;   // the longest request that can be sent
+    static constexpr int BaudRate = 38400;
+
+    explicit CSerialPort(ILinkReceiver* receiver = nullptr);
+    ~CSerialPort() override;
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Where chunks and failures go; set it before StartReader.
+    void SetReceiver(ILinkReceiver* receiver) { receiver_ = receiver; }
+
+    // Closes a port that is still open, then opens device (a full path such as
+    // /dev/ttyUSB0). A line setting that fails is reported as OnPortFailure
+    // after Open has returned, and the port is kept.
+    PortOpenResult Open(const QString& device) override;
+    // Starts handing over what arrives from now on (both directions are purged).
+    void StartReader() override;
+    // Copies the frame into the write buffer; the worker purges and writes it.
+    // A frame longer than the write buffer is refused. Nothing is written
+    // while the reader is not running.
+    void Send(const uint8_t* frame, int length) override;
+    // Stops the hand-overs; the port stays open until the next Open or the end.
+    void Shutdown() override;
+
+    // Whether a device is open at this moment (a failed device is closed by
+    // the worker once its failure is reported).
+    bool IsOpen();
+
+private:
+    struct Shared;
+    class Worker;
+
+    // Stops hand-overs and wakes a worker that waits for the receiver.
+    void CancelHandOvers();
+
+    ILinkReceiver* receiver_ = nullptr;
+    std::shared_ptr<Shared> shared_;
+    std::unique_ptr<QObject> owner_;  // lives on the user-interface thread; queued hand-overs target it
+    QThread thread_;
+    Worker* worker_ = nullptr;        // lives on thread_, deleted there when it finishes
+
+    std::mutex writeLock_;
+    uint8_t writeBuffer_[WriteBufferSize] = {};
+    int bytesToWrite_ = 0;
+    bool writePending_ = false;
+};
