@@ -86,7 +86,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override
     {
         QTreeWidget::resizeEvent(event);
-        setColumnWidth(CaptionColumn, viewport()->width() / 2);
+        FitCaptionColumn();
+    }
+
+public:
+    // Wide enough for the longest caption, but leaving the values at least 40 %.
+    void FitCaptionColumn()
+    {
+        const int available = viewport()->width();
+        const int wanted = sizeHintForColumn(CaptionColumn) + 6;
+        setColumnWidth(CaptionColumn, qBound(available * 35 / 100, wanted, available * 62 / 100));
     }
 };
 
@@ -217,6 +226,9 @@ PropertyGrid::PropertyGrid(QWidget* parent) : QWidget(parent)
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     tree_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tree_->setAllColumnsShowFocus(true);
+    tree_->setTextElideMode(Qt::ElideRight);
+    // Captions and values are elided to the width, with the whole text as tip.
+    tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     tree_->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::SelectedClicked
                            | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     tree_->setItemDelegate(delegate_);
@@ -293,6 +305,7 @@ bool PropertyGrid::addItem(int id, Kind kind, const QString& caption, const QStr
         item->setForeground(ValueColumn, palette().color(QPalette::Disabled, QPalette::Text));
     items_.insert(id, item);
     order_.append(id);
+    tree_->FitCaptionColumn();
     if (category->childCount() == 1)
         category->setExpanded(true);
     return true;
