@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <cstring>
 #include <functional>
@@ -421,6 +422,25 @@ TEST_F(PropertiesPaneTest, EachButtonHasItsTipAndSignal)
         EXPECT_EQ(write.count(), k.write) << k.tip;
         EXPECT_EQ(clock.count(), k.clock) << k.tip;
     }
+}
+
+TEST_F(PropertiesPaneTest, TipsAreBlackOnPaleGreen)
+{
+    pane->EnableLoggerButtons(true);
+    QToolButton* button = pane->writeButton();
+    QToolTip::showText(button->mapToGlobal(button->rect().center()), button->toolTip(), button);
+    QWidget* tip = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->inherits("QTipLabel") && w->isVisible())
+                tip = w;
+        return tip != nullptr;
+    }));
+    const QImage image = tip->grab().toImage();
+    image.save(QDir::temp().filePath("tessaview-setup-tip.png"));
+    EXPECT_EQ(QColor(image.pixel(3, image.height() / 2)), QColor(225, 245, 225));
+    EXPECT_EQ(tip->palette().color(QPalette::WindowText), QColor(Qt::black));
+    QToolTip::hideText();
 }
 
 TEST(PropertiesPaneLayout, FollowsThePaneSize)
