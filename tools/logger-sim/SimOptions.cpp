@@ -125,6 +125,10 @@ SimOptions ParseOptions(const std::vector<std::string>& args, std::time_t now)
             if (!value(v) || v.empty())
                 return fail("--fault-on needs request letters, e.g. S or SU");
             s.faultOn = v;
+        } else if (arg == "--fault-times") {
+            if (!value(v) || !ParseInt(v, 1, 1000000, n))
+                return fail("--fault-times needs a count from 1 to 1000000");
+            s.faultTimes = int(n);
         } else if (arg == "--fault") {
             if (!value(v))
                 return fail("--fault needs a fault name (see --help)");
@@ -191,6 +195,9 @@ Faults (one at a time):
   --fault-on LETTERS              apply the fault only to these requests:
                                   Q identify, S read setup, U write setup,
                                   [ set clock, W download, Y erase (default all)
+  --fault-times N                 spoil only the first N of those requests,
+                                  then answer well (answer-after: the first N
+                                  requests held back K times)
 
 Other:
   --until-stdin-closes  also exit when standard input closes

@@ -69,6 +69,7 @@ SimulatedLogger::SimulatedLogger(SimSettings settings) : settings_(std::move(set
     celsius_ = settings_.celsius ? 1 : 0;
     settings_.memoryBytes = std::max<int32_t>(settings_.memoryBytes, recordCount_ * recordSize());
     settings_.recordsPerPacket = std::clamp(settings_.recordsPerPacket, 1, 255);
+    faultsLeft_ = settings_.faultTimes;
 }
 
 size_t SimulatedLogger::RequestLength(uint8_t letter)
@@ -156,6 +157,15 @@ bool SimulatedLogger::FaultApplies(char letter) const
            && (settings_.faultOn.empty() || settings_.faultOn.find(letter) != std::string::npos);
 }
 
+bool SimulatedLogger::TakeFault(char letter)
+{
+    if (!FaultApplies(letter) || faultsLeft_ == 0)
+        return false;
+    if (faultsLeft_ > 0)
+        --faultsLeft_;
+    return true;
+}
+
 Reaction SimulatedLogger::React(const std::vector<uint8_t>& request)
 {
     const char letter = char(request[14]);
@@ -168,10 +178,17 @@ Reaction SimulatedLogger::React(const std::vector<uint8_t>& request)
     repeats_ = request == lastRequest_ ? repeats_ + 1 : 1;
     lastRequest_ = request;
 
-    if (FaultApplies(letter)) {
-        if (settings_.fault == Fault::NeverAnswer)
+    // answer-after holds back a repeat without using up a strike: it is over
+    // once the request came often enough.
+    if (settings_.fault == Fault::AnswerAfter) {
+        if (FaultApplies(letter) && faultsLeft_ != 0 && repeats_ <= settings_.faultCount)
             return reaction;
-        if (settings_.fault == Fault::AnswerAfter && repeats_ <= settings_.faultCount)
+        if (FaultApplies(letter) && faultsLeft_ > 0 && repeats_ == settings_.faultCount + 1)
+            --faultsLeft_;
+        faultNow_ = false;
+    } else {
+        faultNow_ = TakeFault(letter);
+        if (faultNow_ && settings_.fault == Fault::NeverAnswer)
             return reaction;
     }
 
@@ -184,8 +201,8 @@ Reaction SimulatedLogger::React(const std::vector<uint8_t>& request)
         payload.push_back(celsius_);
         for (int8_t a : alarm_)
             payload.push_back(uint8_t(a));
-        reaction.outputs = Answer(letter, 'R', payload);
-        if (FaultApplies(letter) && settings_.fault == Fault::HangupAfterIdentify) {
+        reaction.outputs = Answer('R', payload);
+        if (faultNow_ && settings_.fault == Fault::HangupAfterIdentify) {
             reaction.hangUp = true;
             reaction.hangUpDelayMs = settings_.hangupDelayMs;
         }
@@ -202,7 +219,7 @@ Reaction SimulatedLogger::React(const std::vector<uint8_t>& request)
         payload.push_back(celsius_);
         payload.push_back(startMode_);
         PutU32(payload, uint32_t(startDelay_));
-        reaction.outputs = Answer(letter, 'T', payload);
+        reaction.outputs = Answer('T', payload);
         break;
     case 'U': {
         // A printable identity renames the logger; ten zero bytes (a serial
@@ -218,7 +235,7 @@ Reaction SimulatedLogger::React(const std::vector<uint8_t>& request)
             alarm_[a] = int8_t(r[51 + a]);
         startMode_ = r[55];
         startDelay_ = int32_t(GetU32(r + 56));
-        reaction.outputs = Answer(letter, 'V', payload);
+        reaction.outputs = Answer('V', payload);
         break;
     }
     case '[':
@@ -230,14 +247,14 @@ Reaction SimulatedLogger::React(const std::vector<uint8_t>& request)
         clock_.tm_mday = FromBcd(r[19]);
         clock_.tm_mon = FromBcd(r[20]) - 1;
         clock_.tm_year = FromBcd(r[21]) * 100 + FromBcd(r[22]) - 1900;
-        reaction.outputs = Answer(letter, '\\', payload);
+        reaction.outputs = Answer('\\', payload);
         break;
     case 'W':
         reaction.outputs = DownloadStream();
         break;
     case 'Y':
         recordCount_ = 0;
-        reaction.outputs = Answer(letter, 'Z', payload);
+        reaction.outputs = Answer('Z', payload);
         break;
     default:
         break;
@@ -245,10 +262,9 @@ Reaction SimulatedLogger::React(const std::vector<uint8_t>& request)
     return reaction;
 }
 
-std::vector<Output> SimulatedLogger::Answer(char requestLetter, uint8_t letter, std::vector<uint8_t> payload) const
+std::vector<Output> SimulatedLogger::Answer(uint8_t letter, std::vector<uint8_t> payload) const
 {
-    const bool faulty = FaultApplies(requestLetter);
-    const Fault fault = faulty ? settings_.fault : Fault::None;
+    const Fault fault = faultNow_ ? settings_.fault : Fault::None;
     if (fault == Fault::Status0)
         payload[0] = 0;
     if (fault == Fault::WrongLength && !payload.empty())
@@ -269,7 +285,7 @@ std::vector<Output> SimulatedLogger::DownloadStream() const
     std::vector<Output> outputs;
     const int perPacket = settings_.recordsPerPacket;
     const int packets = (recordCount_ + perPacket - 1) / perPacket;
-    const bool split = FaultApplies('W') && settings_.fault == Fault::Split;
+    const bool split = faultNow_ && settings_.fault == Fault::Split;
     for (int p = 0; p < packets; ++p) {
         const int first = p * perPacket;
         const int n = std::min(perPacket, recordCount_ - first);

@@ -33,6 +33,7 @@ struct SimSettings {
     Fault fault = Fault::None;
     int faultCount = 0;               // K of answer-after=K
     std::string faultOn;              // request letters the fault applies to; empty: all
+    int faultTimes = -1;              // requests the fault spoils before the logger behaves; -1: all
     int splitPauseMs = 400;
     int hangupDelayMs = 500;
     int packetGapMs = 10;             // pause between two download packets
@@ -102,8 +103,10 @@ public:
 private:
     Reaction React(const std::vector<uint8_t>& request);
     bool FaultApplies(char letter) const;
-    // An answer frame, with the fault of the settings worked in.
-    std::vector<Output> Answer(char requestLetter, uint8_t letter, std::vector<uint8_t> payload) const;
+    // Whether the fault is still to strike at this request (counts it).
+    bool TakeFault(char letter);
+    // An answer frame, with the fault worked in when it strikes at this request.
+    std::vector<Output> Answer(uint8_t letter, std::vector<uint8_t> payload) const;
     std::vector<Output> DownloadStream() const;
 
     SimSettings settings_;
@@ -122,6 +125,8 @@ private:
     bool clockSet_ = false;
     std::tm clock_ = {};
 
+    bool faultNow_ = false;  // the fault strikes at the request being answered
+    int faultsLeft_ = -1;
     std::vector<uint8_t> input_;
     std::vector<uint8_t> lastRequest_;
     int repeats_ = 0;
