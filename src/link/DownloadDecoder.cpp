@@ -3,8 +3,11 @@
 
 #include "logdata/LogStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <memory>
 
 namespace {
 
@@ -58,6 +61,77 @@ inline float tenths(int16_t raw)
     return float(raw / 10.0);
 }
 
+// The dew point in its two halves, each depending on one reading only, so
+// that a decoding can compute each half once per distinct reading.
+
+// ln(RH / 100) as the logger's formula takes it: (log10(RH) − 2) ÷ 0.4343.
+inline double humidityTerm(float humidity)
+{
+    const float rh = humidity > 0.0f ? humidity : DownloadDecoder::LowestHumidity;
+    const float l = float(std::log10(double(rh)));
+    return (double(l) - 2.0) / 0.4343;
+}
+
+// 17.62 × T ÷ (243.12 + T), with T in Celsius.
+inline double temperatureTerm(float temperature, uint8_t celsius)
+{
+    float t = temperature;
+    if (!celsius)
+        t = float((double(t) - 32.0) * 5.0 / 9.0);
+    return 17.62 * double(t) / (243.12 + double(t));
+}
+
+inline float dewPointFrom(double humidityPart, double temperaturePart, float temperature, uint8_t celsius)
+{
+    const float gamma = float(humidityPart + temperaturePart);
+    float td = float(243.12 * double(gamma) / (17.62 - double(gamma)));
+    if (!celsius)
+        td = float(double(td) * 9.0 / 5.0 + 32.0);
+    return std::isfinite(td) ? td : temperature;
+}
+
+// Both halves for the raw readings of one decoding, computed on first use.
+// Raw readings outside the tables' ranges are computed every time.
+class DewPointMemo {
+public:
+    explicit DewPointMemo(uint8_t celsius) : celsius_(celsius)
+    {
+        std::fill(std::begin(humidity_), std::end(humidity_), std::nan(""));
+        std::fill(std::begin(temperature_), std::end(temperature_), std::nan(""));
+    }
+
+    float operator()(int16_t rawTemperature, int16_t rawHumidity, float temperature, float humidity)
+    {
+        double h;
+        if (rawHumidity >= HumidityLow && rawHumidity <= HumidityHigh) {
+            double& slot = humidity_[rawHumidity - HumidityLow];
+            if (std::isnan(slot))
+                slot = humidityTerm(humidity);
+            h = slot;
+        } else {
+            h = humidityTerm(humidity);
+        }
+        double t;
+        if (rawTemperature >= TemperatureLow && rawTemperature <= TemperatureHigh) {
+            double& slot = temperature_[rawTemperature - TemperatureLow];
+            if (std::isnan(slot))
+                slot = temperatureTerm(temperature, celsius_);
+            t = slot;
+        } else {
+            t = temperatureTerm(temperature, celsius_);
+        }
+        return dewPointFrom(h, t, temperature, celsius_);
+    }
+
+private:
+    // Tenths: 0 … 100 %RH, −100.0 … 200.0 degrees.
+    static constexpr int HumidityLow = 0, HumidityHigh = 1000;
+    static constexpr int TemperatureLow = -1000, TemperatureHigh = 2000;
+    uint8_t celsius_;
+    double humidity_[HumidityHigh - HumidityLow + 1];
+    double temperature_[TemperatureHigh - TemperatureLow + 1];
+};
+
 }  // namespace
 
 DownloadDecoder::DownloadDecoder(int channelCount, uint8_t celsius)
@@ -67,17 +141,7 @@ DownloadDecoder::DownloadDecoder(int channelCount, uint8_t celsius)
 
 float DownloadDecoder::DewPoint(float temperature, float humidity, uint8_t celsius)
 {
-    float t = temperature;
-    if (!celsius)
-        t = float((double(t) - 32.0) * 5.0 / 9.0);
-    const float rh = humidity > 0.0f ? humidity : LowestHumidity;
-    const float l = float(std::log10(double(rh)));
-    const double a = (double(l) - 2.0) / 0.4343;  // ln(RH / 100)
-    const float gamma = float(a + 17.62 * double(t) / (243.12 + double(t)));
-    float td = float(243.12 * double(gamma) / (17.62 - double(gamma)));
-    if (!celsius)
-        td = float(double(td) * 9.0 / 5.0 + 32.0);
-    return std::isfinite(td) ? td : temperature;
+    return dewPointFrom(humidityTerm(humidity), temperatureTerm(temperature, celsius), temperature, celsius);
 }
 
 DecodeResult DownloadDecoder::Decode(const uint8_t* stream, int32_t length, LogStore& store) const
@@ -89,6 +153,10 @@ DecodeResult DownloadDecoder::Decode(const uint8_t* stream, int32_t length, LogS
     float* const v2 = store.value[2];
     float* const v3 = store.value[3];
     char* const stamps = store.timestampData();
+
+    std::unique_ptr<DewPointMemo> dewPoint;
+    if (twoChannels)
+        dewPoint = std::make_unique<DewPointMemo>(celsius_);
 
     int64_t p = 0;
     uint32_t k = 0;
@@ -113,10 +181,12 @@ DecodeResult DownloadDecoder::Decode(const uint8_t* stream, int32_t length, LogS
             }
             const uint8_t* r = stream + p;
             writeStamp(stamps + size_t(k) * TimestampLength, le32(r));
-            v1[k] = tenths(le16(r + 4));
+            const int16_t raw1 = le16(r + 4);
+            v1[k] = tenths(raw1);
             if (twoChannels) {
-                v2[k] = tenths(le16(r + 6));
-                v3[k] = DewPoint(v1[k], v2[k], celsius_);
+                const int16_t raw2 = le16(r + 6);
+                v2[k] = tenths(raw2);
+                v3[k] = (*dewPoint)(raw1, raw2, v1[k], v2[k]);
             }
         }
         p += PacketTail;

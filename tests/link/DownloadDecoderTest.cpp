@@ -206,4 +206,32 @@ TEST(DownloadDecoderTest, DewPointGoesToChannelThreeOfEveryTwoChannelLogger)
     EXPECT_NEAR(store.value[3][0], 62.05f, 0.01);
 }
 
+TEST(DownloadDecoderTest, DecodedDewPointEqualsTheFormulaForEveryReading)
+{
+    // Readings inside and outside the ranges a decoding remembers, repeated so
+    // that remembered values are used as well as computed.
+    const int16_t temperatures[] = {-32768, -2432, -1001, -1000, -1, 0, 1, 250, 770, 1999, 2000, 2001, 32767};
+    const int16_t humidities[] = {-32768, -1, 0, 1, 600, 999, 1000, 1001, 32767};
+    std::vector<StreamRecord> records;
+    for (int repeat = 0; repeat < 2; ++repeat)
+        for (int16_t t : temperatures)
+            for (int16_t h : humidities)
+                records.push_back({Stamp, t, h});
+    for (uint8_t celsius : {uint8_t(0), uint8_t(1)}) {
+        LogStore store;
+        Bytes stream;
+        for (size_t at = 0; at < records.size(); at += 200) {
+            const std::vector<StreamRecord> part(records.begin() + long(at),
+                                                 records.begin() + long(std::min(records.size(), at + 200)));
+            const Bytes p = Packet(part, 2);
+            stream.insert(stream.end(), p.begin(), p.end());
+        }
+        ASSERT_EQ(decode(stream, store, 2, celsius).recordCount, records.size());
+        for (uint32_t i = 0; i < records.size(); ++i) {
+            const float expected = DownloadDecoder::DewPoint(store.value[1][i], store.value[2][i], celsius);
+            ASSERT_EQ(store.value[3][i], expected) << records[i].ch1 << " " << records[i].ch2 << " unit " << int(celsius);
+        }
+    }
+}
+
 }  // namespace
