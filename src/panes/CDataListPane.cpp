@@ -8,6 +8,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 CDataListPane::CDataListPane(AppData& data, QWidget* parent) : QWidget(parent), data_(data)
 {
     model_ = new RecordTableModel(this);
@@ -61,12 +63,23 @@ void CDataListPane::FillRecordList()
     ApplyColumnLayout();
 }
 
+int CDataListPane::ColumnWidth(int column) const
+{
+    // The widths suit a small 8-point font; a larger one widens a column to
+    // its widest text, so that the two fixed columns never cut a number.
+    static const char* const widest[RecordTableModel::MaxColumns] = {"140000", "0000-00-00", "00:00:00",
+                                                                    "-100.0", "-100.0", "-100.0"};
+    constexpr int paddingPx = 12;
+    const int needed = list_->fontMetrics().horizontalAdvance(QString::fromLatin1(widest[column])) + paddingPx;
+    return std::max(RecordTableModel::ColumnWidths[column], needed);
+}
+
 void CDataListPane::ApplyColumnLayout()
 {
     QHeaderView* header = list_->horizontalHeader();
     for (int c = 0; c < model_->columnCount(); ++c) {
         // Number and date keep their widths; the user may widen the others.
         header->setSectionResizeMode(c, c < 2 ? QHeaderView::Fixed : QHeaderView::Interactive);
-        header->resizeSection(c, RecordTableModel::ColumnWidths[c]);
+        header->resizeSection(c, ColumnWidth(c));
     }
 }

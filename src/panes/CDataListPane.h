@@ -19,6 +19,8 @@ public:
     void FillRecordList();
 
     QTableView* list() const { return list_; }
+    // The width of a column: its listed width, or more when the font needs it.
+    int ColumnWidth(int column) const;
     RecordTableModel* model() const { return model_; }
 
 private:

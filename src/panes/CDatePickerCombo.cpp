@@ -64,8 +64,11 @@ void CDatePickerCombo::PickDate()
     const QRect comboOnScreen(mapToGlobal(QPoint(0, 0)), size());
     popup.setGeometry(PopupRect(comboOnScreen, popup.calendar->minimumSizeHint()));
     const bool accepted = popup.exec() == QDialog::Accepted;
-    setEditText(PickedText(accepted ? popup.picked : std::nullopt));
-    lineEdit()->selectAll();
+    const QString text = PickedText(accepted ? popup.picked : std::nullopt);
+    setEditText(text);
+    // Select the whole text with the cursor at its start, so a narrow combo
+    // shows the beginning of "Please pick date.".
+    lineEdit()->setSelection(int(text.size()), -int(text.size()));
 }
 
 QString CDatePickerCombo::PickedText(const std::optional<QDate>& day)

@@ -36,6 +36,10 @@ CFileListPane::CFileListPane(AppData& data, QWidget* parent) : QWidget(parent), 
     tree_ = new QTreeWidget(this);
     tree_->setHeaderHidden(true);
     tree_->setColumnCount(1);
+    // Long names scroll sideways rather than being cut short.
+    tree_->header()->setStretchLastSection(false);
+    tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     tree_->setRootIsDecorated(true);
     tree_->setItemsExpandable(true);
     tree_->setIconSize(QSize(16, 16));

@@ -168,8 +168,12 @@ TEST_F(DataListPaneTest, ViewSettings)
     QHeaderView* header = view->horizontalHeader();
 
     const int widths[] = {40, 80, 60, 50, 50, 50};
+    const char* const widest[] = {"140000", "2011-03-08", "14:05:30", "-100.0", "-100.0", "-100.0"};
     for (int c = 0; c < 6; ++c) {
-        EXPECT_EQ(header->sectionSize(c), widths[c]) << c;
+        // The listed widths, widened where the font needs more room.
+        EXPECT_EQ(header->sectionSize(c), pane.ColumnWidth(c)) << c;
+        EXPECT_GE(header->sectionSize(c), widths[c]) << c;
+        EXPECT_GT(header->sectionSize(c), view->fontMetrics().horizontalAdvance(QString::fromLatin1(widest[c]))) << c;
         EXPECT_EQ(header->sectionResizeMode(c), c < 2 ? QHeaderView::Fixed : QHeaderView::Interactive) << c;
         EXPECT_EQ(pane.model()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
         EXPECT_EQ(pane.model()->data(pane.model()->index(3, c), Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
