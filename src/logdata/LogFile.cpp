@@ -10,57 +10,45 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
+// Files are read in large chunks and decoded record by record from the chunk:
+// one system call per chunk, and no copy besides the one into the store.
+constexpr size_t ReadChunkSize = 64 * 1024;
 constexpr int BufferSize = 4096;
 
-class BufferedReader {
+class ChunkReader {
 public:
-    explicit BufferedReader(QIODevice& device) : device_(device) {}
+    explicit ChunkReader(QIODevice& device) : device_(device), buf_(new char[ReadChunkSize]) {}
 
-    bool read(void* out, size_t n)
+    // Makes at least n (<= ReadChunkSize) bytes available; false when the
+    // device ends or fails first.
+    bool ensure(size_t n)
     {
-        char* dst = static_cast<char*>(out);
-        while (n > 0) {
-            if (pos_ == len_ && !fill())
+        if (len_ - pos_ >= n)
+            return true;
+        std::memmove(buf_.get(), buf_.get() + pos_, len_ - pos_);
+        len_ -= pos_;
+        pos_ = 0;
+        while (len_ < n) {
+            const qint64 got = device_.read(buf_.get() + len_, qint64(ReadChunkSize - len_));
+            if (got <= 0)
                 return false;
-            const size_t take = std::min(n, size_t(len_ - pos_));
-            std::memcpy(dst, buf_ + pos_, take);
-            pos_ += int(take);
-            dst += take;
-            n -= take;
+            len_ += size_t(got);
         }
         return true;
     }
-
-    // The next n bytes: straight from the buffer when it holds them all,
-    // otherwise gathered into scratch. nullptr when the device runs dry.
-    const char* take(size_t n, char* scratch)
-    {
-        if (size_t(len_ - pos_) >= n) {
-            const char* p = buf_ + pos_;
-            pos_ += int(n);
-            return p;
-        }
-        return read(scratch, n) ? scratch : nullptr;
-    }
+    const char* data() const { return buf_.get() + pos_; }
+    size_t available() const { return len_ - pos_; }
+    void consume(size_t n) { pos_ += n; }
 
 private:
-    bool fill()
-    {
-        const qint64 got = device_.read(buf_, BufferSize);
-        if (got <= 0)
-            return false;
-        pos_ = 0;
-        len_ = int(got);
-        return true;
-    }
-
     QIODevice& device_;
-    char buf_[BufferSize];
-    int pos_ = 0;
-    int len_ = 0;
+    std::unique_ptr<char[]> buf_;
+    size_t pos_ = 0;
+    size_t len_ = 0;
 };
 
 class BufferedWriter {
@@ -142,11 +130,13 @@ LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& dis
                     QStringLiteral("The log file %1 is damaged: it holds %2 bytes, fewer than the %3 bytes of a log header.")
                         .arg(displayName).arg(size).arg(LogHeaderSize));
 
-    BufferedReader in(stream);
-    unsigned char header[LogHeaderSize];
-    if (!in.read(header, sizeof header))
+    ChunkReader in(stream);
+    if (!in.ensure(LogHeaderSize))
         return fail(LogReadError::ReadFailed,
                     QStringLiteral("The log file %1 could not be read: %2.").arg(displayName, stream.errorString()));
+    unsigned char header[LogHeaderSize];
+    std::memcpy(header, in.data(), LogHeaderSize);
+    in.consume(LogHeaderSize);
 
     const uint32_t count = le32(header);
     if (count > LogCapacity)
@@ -170,19 +160,30 @@ LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& dis
         store.channelKind[c] = int8_t(header[43 + c]);
     SetUnitTexts(store);
 
-    char scratch[LogRecordSize];
-    for (uint32_t i = 0; i < count; ++i) {
-        const char* record = in.take(LogRecordSize, scratch);
-        if (!record) {
+    // Local copies of the array pointers: the stores through them could
+    // otherwise alias the store's own fields and force a reload per record.
+    char* const stamps = store.timestampData();
+    float* const v1 = store.value[1];
+    float* const v2 = store.value[2];
+    float* const v3 = store.value[3];
+    uint32_t i = 0;
+    while (i < count) {
+        if (!in.ensure(LogRecordSize)) {
             // Only a device error gets here (the length was checked); keep what
             // was read rather than announcing records that are not there.
             store.recordCount = i;
             return fail(LogReadError::ReadFailed,
                         QStringLiteral("The log file %1 could not be read: %2.").arg(displayName, stream.errorString()));
         }
-        std::memcpy(store.timestamp(i), record, TimestampLength);
-        for (int c = 1; c <= 3; ++c)
-            store.value[c][i] = readFloat(record + TimestampLength + 4 * (c - 1));
+        const uint32_t whole = uint32_t(std::min<size_t>(count - i, in.available() / LogRecordSize));
+        const char* record = in.data();
+        for (const uint32_t stop = i + whole; i < stop; ++i, record += LogRecordSize) {
+            std::memcpy(stamps + size_t(i) * TimestampLength, record, TimestampLength);
+            v1[i] = readFloat(record + TimestampLength);
+            v2[i] = readFloat(record + TimestampLength + 4);
+            v3[i] = readFloat(record + TimestampLength + 8);
+        }
+        in.consume(size_t(whole) * LogRecordSize);
     }
     return {};
 }
@@ -191,7 +192,8 @@ LogReadResult ReadLogFile(const QString& path, LogStore& store)
 {
     QFile file(path);
     const QString name = QFileInfo(path).fileName();
-    if (!file.open(QIODevice::ReadOnly))
+    // Our own buffer does the buffering; QFile's would only add a copy.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return fail(LogReadError::OpenFailed,
                     QStringLiteral("The log file %1 cannot be opened: %2.").arg(path, file.errorString()));
     return ReadLogFile(file, store, name);
