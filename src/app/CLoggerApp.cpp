@@ -108,9 +108,10 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
 
     // The document: a file named on the command line, read before the main
     // window exists (its statistics wait for the first drawing), or an empty one.
+    // A file that gave no log (empty or damaged) leaves the empty document.
     bool opened = false;
     if (!options.file.isEmpty())
-        opened = OpenDocumentFile(options.file);
+        opened = OpenDocumentFile(options.file) && doc_.lastOpenReadLog();
     if (!opened)
         doc_.OnNewDocument();
 

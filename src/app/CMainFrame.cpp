@@ -301,6 +301,7 @@ QWidget* CMainFrame::CreateView()
 
 void CMainFrame::OnCommand(int id)
 {
+    emit commandRun(id);
     switch (id) {
     case cmd::New:
         app_.NewDocument();

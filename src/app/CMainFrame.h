@@ -77,6 +77,10 @@ public:
     void RepaintView() override;
     void DocumentTitleChanged(const QString& title) override;
 
+signals:
+    // A command reached its handler (for those that watch the commands).
+    void commandRun(int id);
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

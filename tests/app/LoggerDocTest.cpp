@@ -1,0 +1,232 @@
+// The log document: load, Save As, the new document and reading the open
+// log again, with a recording stand-in for the main window.
+#include "AppTestEnv.h"
+
+#include "app/CLoggerDoc.h"
+#include "app/Commands.h"
+#include "link/AppData.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+using apptest::ReadBytes;
+using apptest::WriteBytes;
+using apptest::WriteSampleLog;
+
+class RecordingHost : public CLoggerDoc::Host {
+public:
+    QStringList calls;
+    QStringList messages;
+    void ShowMessage(const QString& text) override { messages << text; calls << QStringLiteral("message"); }
+    void CloseAllPanes() override { calls << QStringLiteral("closeAll"); }
+    void ShowOnlyPane(int pane) override { calls << QStringLiteral("showOnly %1").arg(pane); }
+    void ClearRecordList() override { calls << QStringLiteral("clearList"); }
+    void RedrawChartNow() override { calls << QStringLiteral("redraw"); }
+    void RepaintView() override { calls << QStringLiteral("repaint"); }
+    void DocumentTitleChanged(const QString& title) override { calls << QStringLiteral("title '%1'").arg(title); }
+};
+
+class LoggerDocTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        data = std::make_unique<AppData>();
+        doc = std::make_unique<CLoggerDoc>(*data);
+    }
+
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    // A log already open in the store, to see that failures leave it alone.
+    void OpenPrevious()
+    {
+        ASSERT_TRUE(WriteSampleLog(Path(QStringLiteral("OLD_20110308_1500.logu")), 1, 7, "OLD"));
+        doc->SetHost(&host);
+        ASSERT_TRUE(doc->OnOpenDocument(Path(QStringLiteral("OLD_20110308_1500.logu"))));
+        host.calls.clear();
+    }
+
+    void ExpectPreviousKept()
+    {
+        EXPECT_EQ(data->store.recordCount, 7u);
+        EXPECT_STREQ(data->store.loggerName, "OLD");
+        EXPECT_EQ(data->store.currentLogName, QStringLiteral("OLD_20110308_1500.logu"));
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<AppData> data;
+    std::unique_ptr<CLoggerDoc> doc;
+    RecordingHost host;
+};
+
+TEST_F(LoggerDocTest, OpenedBeforeTheMainWindowLeavesStatisticsPending)
+{
+    const QString path = Path(QStringLiteral("ROOM_20110308_1435.logu"));
+    ASSERT_TRUE(WriteSampleLog(path, 2, 30));
+    ASSERT_TRUE(doc->OnOpenDocument(path));
+    EXPECT_TRUE(doc->lastOpenReadLog());
+    EXPECT_TRUE(data->store.statsPending);
+    EXPECT_EQ(data->store.axisStep[0], 0);  // not computed yet
+    EXPECT_EQ(data->store.recordCount, 30u);
+    EXPECT_EQ(data->store.currentLogName, QStringLiteral("ROOM_20110308_1435.logu"));
+    EXPECT_EQ(data->store.currentLogPath, QFileInfo(path).absoluteFilePath());
+    EXPECT_EQ(doc->title(), QStringLiteral("ROOM_20110308_1435.logu"));
+    // The first drawing computes them.
+    data->store.EnsureStatistics();
+    EXPECT_FALSE(data->store.statsPending);
+    EXPECT_GE(data->store.axisStep[0], 1);
+}
+
+TEST_F(LoggerDocTest, OpenedWithTheMainWindowComputesStatisticsAtOnce)
+{
+    const QString path = Path(QStringLiteral("ROOM_20110308_1435.logu"));
+    ASSERT_TRUE(WriteSampleLog(path, 1, 10));
+    doc->SetHost(&host);
+    ASSERT_TRUE(doc->OnOpenDocument(path));
+    EXPECT_FALSE(data->store.statsPending);
+    EXPECT_GE(data->store.axisStep[0], 1);
+    EXPECT_FLOAT_EQ(data->store.maxValue[0], 13.0f);
+}
+
+TEST_F(LoggerDocTest, EmptyFileCountsAsOpenedAndKeepsTheStore)
+{
+    OpenPrevious();
+    ASSERT_TRUE(WriteBytes(Path(QStringLiteral("EMPTY_1.logu")), {}));
+    EXPECT_TRUE(doc->OnOpenDocument(Path(QStringLiteral("EMPTY_1.logu"))));
+    EXPECT_FALSE(doc->lastOpenReadLog());
+    EXPECT_EQ(host.messages, QStringList{QStringLiteral("\r\nFailed to open logu file: invalid format.")});
+    ExpectPreviousKept();
+}
+
+TEST_F(LoggerDocTest, DamagedFilesAreRefusedWithTheirMessage)
+{
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {
+        {"one byte", QByteArray(1, '\x01')},
+        {"short header", QByteArray(20, '\0')},
+        // A header announcing 3 records followed by one.
+        {"short records", QByteArray::fromHex("03000000010000") + QByteArray(39, '\0') + QByteArray(26, '0')},
+    };
+    OpenPrevious();
+    for (const auto& c : cases) {
+        host.messages.clear();
+        const QString path = Path(QStringLiteral("BAD_%1.logu").arg(QString::fromLatin1(c.name).replace(' ', '_')));
+        ASSERT_TRUE(WriteBytes(path, c.bytes));
+        EXPECT_FALSE(doc->OnOpenDocument(path)) << c.name;
+        ASSERT_EQ(host.messages.size(), 1) << c.name;
+        EXPECT_TRUE(host.messages[0].contains(QFileInfo(path).fileName())) << host.messages[0].toStdString();
+        ExpectPreviousKept();
+    }
+}
+
+TEST_F(LoggerDocTest, MessagesBeforeTheMainWindowWaitForIt)
+{
+    ASSERT_TRUE(WriteBytes(Path(QStringLiteral("EMPTY_1.logu")), {}));
+    EXPECT_TRUE(doc->OnOpenDocument(Path(QStringLiteral("EMPTY_1.logu"))));
+    EXPECT_EQ(doc->TakePendingMessage(), QStringLiteral("\r\nFailed to open logu file: invalid format."));
+    EXPECT_TRUE(doc->TakePendingMessage().isEmpty());
+}
+
+TEST_F(LoggerDocTest, SaveAsWritesTheNarrowedStoreAndKeepsTheOpenLog)
+{
+    const QString original = Path(QStringLiteral("ROOM_20110308_1435.logu"));
+    ASSERT_TRUE(WriteSampleLog(original, 2, 30));
+    doc->SetHost(&host);
+    ASSERT_TRUE(doc->OnOpenDocument(original));
+    data->store.NarrowRecords(10, 14);
+    const QString copy = Path(QStringLiteral("copy.logu"));
+    ASSERT_TRUE(doc->OnSaveDocument(copy));
+    EXPECT_EQ(ReadBytes(copy).size(), 46 + 26 * 4);
+    EXPECT_EQ(data->store.currentLogPath, QFileInfo(original).absoluteFilePath());
+    EXPECT_EQ(data->store.currentLogName, QStringLiteral("ROOM_20110308_1435.logu"));
+    // The whole log comes back from the open file, not from the copy.
+    ASSERT_TRUE(doc->LoadCurrentLog());
+    EXPECT_EQ(data->store.recordCount, 30u);
+}
+
+TEST_F(LoggerDocTest, SaveAsOfAnEmptyLogIsAHeaderOnly)
+{
+    data->store.recordCount = 0;
+    data->store.channelCount = 1;
+    ASSERT_TRUE(doc->OnSaveDocument(Path(QStringLiteral("empty.logu"))));
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("empty.logu"))).size(), 46);
+    ASSERT_TRUE(doc->OnOpenDocument(Path(QStringLiteral("empty.logu"))));
+    EXPECT_EQ(data->store.recordCount, 0u);
+}
+
+TEST_F(LoggerDocTest, SaveAsFailureIsReported)
+{
+    doc->SetHost(&host);
+    const QString intoMissingFolder = Path(QStringLiteral("missing/copy.logu"));
+    EXPECT_FALSE(doc->OnSaveDocument(intoMissingFolder));
+    ASSERT_EQ(host.messages.size(), 1);
+    EXPECT_TRUE(host.messages[0].startsWith(QStringLiteral("The log cannot be saved into ")));
+    EXPECT_TRUE(host.messages[0].contains(QDir::toNativeSeparators(intoMissingFolder)));
+    EXPECT_FALSE(QFileInfo::exists(intoMissingFolder));
+}
+
+TEST_F(LoggerDocTest, LoadCurrentLogClosesThePanesThenDraws)
+{
+    OpenPrevious();
+    data->store.NarrowRecords(2, 4);
+    ASSERT_TRUE(doc->LoadCurrentLog());
+    EXPECT_EQ(host.calls, (QStringList{QStringLiteral("closeAll"), QStringLiteral("redraw")}));
+    EXPECT_EQ(data->store.recordCount, 7u);
+    EXPECT_GE(data->store.axisStep[0], 1);
+}
+
+TEST_F(LoggerDocTest, LoadCurrentLogFailuresKeepStoreAndPanes)
+{
+    OpenPrevious();
+    data->store.NarrowRecords(2, 5);
+    const struct {
+        const char* name;
+        bool create;
+        QByteArray bytes;
+        const char* message;  // nullptr: the reader's own message
+    } cases[] = {
+        {"empty", true, {}, "The format of the log file is invalid."},
+        {"one byte", true, QByteArray(1, '\x02'), nullptr},
+        {"deleted", false, {}, nullptr},
+    };
+    for (const auto& c : cases) {
+        host.calls.clear();
+        host.messages.clear();
+        const QString path = Path(QStringLiteral("open_%1.logu").arg(QString::fromLatin1(c.name).replace(' ', '_')));
+        if (c.create) {
+            ASSERT_TRUE(WriteBytes(path, c.bytes));
+        }
+        data->store.currentLogPath = path;
+        EXPECT_FALSE(doc->LoadCurrentLog()) << c.name;
+        ASSERT_EQ(host.messages.size(), 1) << c.name;
+        if (c.message) {
+            EXPECT_EQ(host.messages[0].toStdString(), c.message);
+        } else {
+            EXPECT_TRUE(host.messages[0].contains(QFileInfo(path).fileName())) << host.messages[0].toStdString();
+        }
+        EXPECT_EQ(host.calls, QStringList{QStringLiteral("message")}) << c.name;
+        EXPECT_EQ(data->store.recordCount, 3u) << c.name;  // still the narrowed log
+    }
+}
+
+TEST_F(LoggerDocTest, NewDocument)
+{
+    data->store.recordCount = 12;
+    doc->OnNewDocument();
+    EXPECT_EQ(doc->title(), QStringLiteral(" "));
+    EXPECT_EQ(data->store.recordCount, 0u);
+
+    data->store.recordCount = 12;
+    doc->SetHost(&host);
+    doc->OnNewDocument();
+    EXPECT_EQ(data->store.recordCount, 0u);
+    EXPECT_EQ(host.calls, (QStringList{QStringLiteral("title ' '"), QStringLiteral("clearList"),
+                                       QStringLiteral("closeAll"), QStringLiteral("showOnly %1").arg(pane::DataList),
+                                       QStringLiteral("repaint")}));
+}
+
+}  // namespace

@@ -1,0 +1,334 @@
+// The main window: menus, toolbars and status bar as built, which panes are
+// open when, the keys that do nothing, and the rules applied to the commands.
+#include "AppTestEnv.h"
+
+#include "app/Commands.h"
+#include "panes/CDataListPane.h"
+#include "panes/RecordTableModel.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+using apptest::WriteSampleLog;
+
+class MainFrameTest : public apptest::StartedApp {
+protected:
+    // Texts of a menu's visible items, "-" for a separator.
+    static QStringList MenuTexts(QMenu* menu)
+    {
+        QStringList texts;
+        for (QAction* a : menu->actions())
+            if (a->isVisible())
+                texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        return texts;
+    }
+
+    // Opens a sample log the way the file list does.
+    void OpenSampleFromFileList(int channels = 2, uint32_t n = 30)
+    {
+        const QString name = QStringLiteral("ROOM_20110308_1435.logu");
+        ASSERT_TRUE(WriteSampleLog(logPath(name), channels, n));
+        app->data().store.currentLogName = name;
+        app->data().store.currentLogPath = logPath(name);
+        ASSERT_TRUE(app->doc().LoadCurrentLog());
+    }
+
+    int DataListRows() const
+    {
+        auto* list = qobject_cast<CDataListPane*>(frame->paneWindow(pane::DataListId));
+        return list ? list->model()->rowCount() : -1;
+    }
+};
+
+TEST_F(MainFrameTest, MenusInOrderWithTheirTexts)
+{
+    Start();
+    const QList<QAction*> popups = frame->menuBar()->actions();
+    ASSERT_EQ(popups.size(), 4);
+    const QStringList titles = {"File(&F)", "Logger(&L)", "View(&V)", "About(&A)"};
+    const QList<QStringList> items = {
+        {"Open(&O)...\tCtrl+O", "Save As(&S)", "-", "Save To &Excel...\tCtrl+E", "Save To &Txt...\tCtrl+T",
+         "Save To &BMP...\tCtrl+J", "-", "Print(&P)...\tCtrl+P", "Print Preview(&V)", "Printer Setup(&R)...", "-",
+         "File List", "-", "Exit(&X)"},
+        {"Connect(&C)", "Disconnect(&D)", "-", "Setup(&S)", "-", "Download(&L)", "Delete(&D)"},
+        {"File List(&F)", "Data List(&L)", "Query(&Q)", "-", "Original View(100%)"},
+        {"About(&A)...", "Help(&H)"},
+    };
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(popups[i]->text(), titles[i]);
+        EXPECT_EQ(MenuTexts(popups[i]->menu()), items[i]) << titles[i].toStdString();
+    }
+    // No menu item has a check mark.
+    for (QAction* popup : popups)
+        for (QAction* a : popup->menu()->actions())
+            EXPECT_FALSE(a->isCheckable()) << a->text().toStdString();
+}
+
+TEST_F(MainFrameTest, ToolbarsInOneRowWithCaptionsUnderIcons)
+{
+    Start(QString(), true);
+    const QList<QToolBar*> bars = frame->toolBars();
+    ASSERT_EQ(bars.size(), 3);
+    const QStringList names = {"Standard", "COMM", "Help"};
+    const QList<QStringList> captions = {
+        {"Open", "Save As", "Print", "Preview", "-", "EXCEL", "TXT", "BMP"},
+        {"Connect", "Disconnect", "-", "Setup", "-", "Download", "Delete"},
+        {"File List", "Data List", "Query", "-", "About", "Help"},
+    };
+    int previousRight = -1;
+    for (int i = 0; i < 3; ++i) {
+        QToolBar* bar = bars[i];
+        EXPECT_EQ(bar->windowTitle(), names[i]);
+        EXPECT_EQ(bar->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        EXPECT_EQ(bar->allowedAreas(), Qt::AllToolBarAreas);
+        EXPECT_TRUE(bar->isMovable());
+        EXPECT_EQ(frame->toolBarArea(bar), Qt::TopToolBarArea);
+        QStringList got;
+        for (QAction* a : bar->actions()) {
+            got << (a->isSeparator() ? QStringLiteral("-") : a->iconText());
+            if (!a->isSeparator()) {
+                EXPECT_FALSE(a->icon().isNull()) << a->iconText().toStdString();
+            }
+        }
+        EXPECT_EQ(got, captions[i]) << names[i].toStdString();
+        // One row: each bar stands right of the one before, at the same height.
+        EXPECT_EQ(bar->geometry().top(), bars[0]->geometry().top());
+        EXPECT_GT(bar->geometry().left(), previousRight);
+        previousRight = bar->geometry().right();
+    }
+    // The same action serves the menu and the toolbar, so both follow one rule.
+    EXPECT_EQ(bars[1]->actions().first(), frame->action(cmd::Connect));
+}
+
+TEST_F(MainFrameTest, StatusBarPanes)
+{
+    Start(QString(), true);
+    frame->resize(1200, 700);
+    QCoreApplication::processEvents();
+    struct Pane {
+        int width;
+        const char* text;
+        bool icon;
+    };
+    const Pane panes[CMainFrame::StatusPaneCount] = {
+        {60, CMainFrame::IdleStatusText, false}, {16, "", true}, {80, "Disconnect", false}, {16, "", true},
+        {120, " 0000-00-00 00:00:00", false}, {16, "", true}, {60, " 00.0", false}, {16, "", true},
+        {60, " 00.0", false}, {16, "", true}, {150, " 00.0", false}, {0, "VORNA ELECTRONIC CO., LTD.", false},
+    };
+    int previousRight = -1;
+    for (int i = 0; i < CMainFrame::StatusPaneCount; ++i) {
+        QLabel* label = frame->statusPane(i);
+        ASSERT_NE(label, nullptr) << i;
+        EXPECT_EQ(frame->paneText(i).toStdString(), panes[i].text) << i;
+        EXPECT_EQ(!label->pixmap().isNull(), panes[i].icon) << i;
+        if (panes[i].width > 0) {
+            // At least the original width; wider only as far as the starting text needs.
+            EXPECT_GE(label->width(), panes[i].width) << i;
+            if (panes[i].icon) {
+                EXPECT_EQ(label->width(), panes[i].width) << i;
+            }
+        }
+        EXPECT_GT(label->x(), previousRight) << "pane " << i << " is out of order";
+        previousRight = label->geometry().right();
+    }
+    // The last pane takes the rest of the width.
+    const int stretch = frame->statusPane(11)->width();
+    frame->resize(1400, 700);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->statusPane(11)->width(), stretch + 200);
+
+    frame->setPaneText(4, QStringLiteral(" 2011-03-08 14:05:30"));
+    EXPECT_EQ(frame->paneText(4), QStringLiteral(" 2011-03-08 14:05:30"));
+    frame->setPaneText(12, QStringLiteral("ignored"));  // outside the bar: nothing happens
+}
+
+TEST_F(MainFrameTest, ConnectionPaneFollowsTheConnectRule)
+{
+    Start();
+    EXPECT_EQ(frame->paneText(2), QStringLiteral("Disconnect"));
+    frame->SetLinkState(true, 0);
+    EXPECT_EQ(frame->paneText(2), QStringLiteral("Connected"));
+    EXPECT_FALSE(frame->action(cmd::Connect)->isEnabled());
+    EXPECT_TRUE(frame->action(cmd::Setup)->isEnabled());
+    frame->SetLinkState(true, 'Z');
+    EXPECT_FALSE(frame->action(cmd::Download)->isEnabled());
+    EXPECT_TRUE(frame->action(cmd::DeleteAll)->isEnabled());
+    frame->SetLinkState(false, 0);
+    EXPECT_EQ(frame->paneText(2), QStringLiteral("Disconnect"));
+}
+
+TEST_F(MainFrameTest, RulesFollowTheOpenLog)
+{
+    Start();
+    const int recordCommands[] = {cmd::SaveExcel, cmd::SaveTxt, cmd::SaveBmp, cmd::DataList, cmd::Query,
+                                  cmd::OriginalView};
+    for (int id : recordCommands)
+        EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
+    EXPECT_TRUE(frame->action(cmd::FileList)->isEnabled());
+    EXPECT_FALSE(frame->action(cmd::RecentFile)->isEnabled());
+    OpenSampleFromFileList();
+    frame->UpdateCommandUI();
+    for (int id : recordCommands)
+        EXPECT_TRUE(frame->action(id)->isEnabled()) << id;
+}
+
+TEST_F(MainFrameTest, OnlyFileListOpenAfterStart)
+{
+    Start();
+    EXPECT_EQ(OpenPanes(), std::vector<int>{pane::FileListId});
+    EXPECT_EQ(frame->currentPane(), pane::FileList);
+    const struct {
+        int id;
+        const char* title;
+    } titles[] = {{144, "Query"}, {4000, "Data List"}, {4001, "Setup"}, {132, "File List"}};
+    for (const auto& t : titles) {
+        ASSERT_NE(frame->paneDock(t.id), nullptr);
+        EXPECT_EQ(frame->paneDock(t.id)->windowTitle(), QString::fromLatin1(t.title));
+        EXPECT_EQ(frame->dockWidgetArea(frame->paneDock(t.id)), Qt::LeftDockWidgetArea);
+    }
+    // The panes not yet shown have no window yet.
+    EXPECT_EQ(frame->paneWindow(pane::DataListId), nullptr);
+    EXPECT_NE(frame->paneWindow(pane::FileListId), nullptr);
+}
+
+TEST_F(MainFrameTest, LoadingALogClosesEveryPaneAndKeepsCurrentPane)
+{
+    Start();
+    frame->OnCommand(cmd::Query);
+    EXPECT_EQ(frame->currentPane(), pane::Query);
+    OpenSampleFromFileList();
+    EXPECT_TRUE(OpenPanes().empty());
+    EXPECT_EQ(frame->currentPane(), pane::Query);
+    EXPECT_EQ(app->data().store.recordCount, 30u);
+}
+
+TEST_F(MainFrameTest, ViewCommandsShowOnlyTheirPane)
+{
+    Start();
+    OpenSampleFromFileList(2, 30);
+    const struct {
+        int command;
+        int paneId;
+        int code;
+    } cases[] = {
+        {cmd::DataList, pane::DataListId, pane::DataList},
+        {cmd::Query, pane::QueryId, pane::Query},
+        {cmd::Setup, pane::SetupId, pane::Setup},
+        {cmd::FileList, pane::FileListId, pane::FileList},
+    };
+    for (const auto& c : cases) {
+        frame->OnCommand(c.command);
+        EXPECT_EQ(OpenPanes(), std::vector<int>{c.paneId}) << c.command;
+        EXPECT_EQ(frame->currentPane(), c.code) << c.command;
+        EXPECT_NE(frame->paneWindow(c.paneId), nullptr) << c.command;
+    }
+}
+
+TEST_F(MainFrameTest, DataListIsRefilledWhenBroughtToTheFront)
+{
+    Start();
+    OpenSampleFromFileList(2, 30);
+    frame->OnCommand(cmd::DataList);
+    EXPECT_EQ(DataListRows(), 30);
+    // The list is a snapshot: a narrowed store shows only when the pane is brought back.
+    app->data().store.NarrowRecords(5, 15);
+    EXPECT_EQ(DataListRows(), 30);
+    frame->OnCommand(cmd::DataList);
+    EXPECT_EQ(DataListRows(), 10);
+}
+
+TEST_F(MainFrameTest, NewDocumentShowsTheEmptyDataList)
+{
+    Start();
+    OpenSampleFromFileList(1, 12);
+    frame->OnCommand(cmd::DataList);
+    ASSERT_EQ(DataListRows(), 12);
+    frame->OnCommand(cmd::FileList);
+    frame->OnCommand(cmd::New);
+    EXPECT_EQ(OpenPanes(), std::vector<int>{pane::DataListId});
+    EXPECT_EQ(frame->currentPane(), pane::DataList);
+    EXPECT_EQ(DataListRows(), 0);
+    EXPECT_EQ(app->data().store.recordCount, 0u);
+    EXPECT_EQ(app->doc().title(), QStringLiteral(" "));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("  - Tessaview U"));
+}
+
+TEST_F(MainFrameTest, RestoreCurrentPaneShowsItWithoutClosingOthers)
+{
+    Start();
+    OpenSampleFromFileList(2, 20);
+    frame->OnCommand(cmd::DataList);
+    app->data().store.NarrowRecords(0, 8);
+    frame->CloseAllPanes();  // as printing a page does
+    frame->paneDock(pane::FileListId)->show();
+    frame->RestoreCurrentPane();
+    EXPECT_EQ(OpenPanes(), (std::vector<int>{pane::DataListId, pane::FileListId}));
+    EXPECT_EQ(DataListRows(), 8);  // refilled
+    EXPECT_EQ(frame->currentPane(), pane::DataList);
+
+    // The other panes are shown again without a refill.
+    frame->OnCommand(cmd::Query);
+    frame->CloseAllPanes();
+    frame->RestoreCurrentPane();
+    EXPECT_EQ(OpenPanes(), std::vector<int>{pane::QueryId});
+}
+
+TEST_F(MainFrameTest, PaneClosedByTheUserStaysClosed)
+{
+    Start();
+    frame->paneDock(pane::FileListId)->close();
+    frame->UpdateCommandUI();
+    EXPECT_TRUE(OpenPanes().empty());
+    frame->OnCommand(cmd::FileList);
+    EXPECT_EQ(OpenPanes(), std::vector<int>{pane::FileListId});
+}
+
+TEST_F(MainFrameTest, KeysWithoutCommandsDoNothing)
+{
+    Start(QString(), true);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    OpenSampleFromFileList(1, 5);
+    QSignalSpy spy(frame, &CMainFrame::commandRun);
+    const QString title = frame->windowTitle();
+    for (Qt::Key key : {Qt::Key_E, Qt::Key_T, Qt::Key_J, Qt::Key_S})
+        QTest::keyClick(frame, key, Qt::ControlModifier);
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(frame->windowTitle(), title);
+    EXPECT_EQ(app->data().store.recordCount, 5u);
+    // Ctrl+N is bound: it makes the new document.
+    QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toInt(), int(cmd::New));
+    EXPECT_EQ(app->data().store.recordCount, 0u);
+}
+
+TEST_F(MainFrameTest, CloseSavesTheLayoutsThatTheNextStartIgnores)
+{
+    Start(QString(), true);
+    frame->OnCommand(cmd::DataList);  // disabled in the menu, but a direct call still shows the pane
+    frame->paneDock(pane::FileListId)->show();
+    frame->toolBars()[1]->hide();
+    frame->close();
+    {
+        QSettings s(QString::fromLatin1(CLoggerApp::SettingsOrganization), QString::fromLatin1(CLoggerApp::ApplicationTitle));
+        EXPECT_TRUE(s.contains(QStringLiteral("CommandBars")));
+        EXPECT_TRUE(s.contains(QStringLiteral("NormalLayout")));
+    }
+    app.reset();
+    Start(QString(), true);
+    EXPECT_EQ(OpenPanes(), std::vector<int>{pane::FileListId});
+    EXPECT_TRUE(frame->toolBars()[1]->isVisible());
+}
+
+}  // namespace
