@@ -38,6 +38,8 @@ void FakeTransport::Send(const uint8_t* frame, int length)
 
 void FakeTransport::Receive(const Bytes& bytes)
 {
+    if (!receiver)
+        return;
     for (size_t at = 0; at < bytes.size(); at += 1024) {
         const size_t n = std::min<size_t>(1024, bytes.size() - at);
         receiver->OnLinkData(bytes.data() + at, int(n));
@@ -46,7 +48,8 @@ void FakeTransport::Receive(const Bytes& bytes)
 
 void FakeTransport::FailPort()
 {
-    receiver->OnPortFailure();
+    if (receiver)
+        receiver->OnPortFailure();
 }
 
 void FakeTimers::StartTimer(int id, int milliseconds)

@@ -9,7 +9,6 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <string>
