@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -112,9 +113,7 @@ CPropertiesPane::CPropertiesPane(AppData& data, QWidget* parent) : QWidget(paren
     connect(grid_, &PropertyGrid::itemValueChanged, this, &CPropertiesPane::OnItemValueChanged);
 
     setFocusProxy(grid_);
-    const Layout layout = LayoutFor(width(), height());
-    grid_->setGeometry(layout.grid);
-    grid_->setDescriptionHeight(layout.descriptionHeight);
+    ApplyLayout(width(), height());
 }
 
 QToolButton* CPropertiesPane::MakeButton(const char* name, const QString& icon, const QString& tip)
@@ -146,7 +145,12 @@ void CPropertiesPane::BuildGrid()
 void CPropertiesPane::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    const Layout layout = LayoutFor(event->size().width(), event->size().height());
+    ApplyLayout(event->size().width(), event->size().height());
+}
+
+void CPropertiesPane::ApplyLayout(int w, int h)
+{
+    const Layout layout = LayoutFor(w, h);
     grid_->setGeometry(layout.grid);
     grid_->setDescriptionHeight(layout.descriptionHeight);
     readButton_->setGeometry(layout.readButton);

@@ -71,6 +71,7 @@ protected:
 
 private:
     void BuildGrid();
+    void ApplyLayout(int w, int h);
     QToolButton* MakeButton(const char* name, const QString& icon, const QString& tip);
     // Applies the user's edit of one item to LoggerConfig.
     void OnItemValueChanged(int id, const QString& text);

@@ -76,7 +76,6 @@ signals:
 private:
     class Tree;
     class Delegate;
-    friend class Delegate;
 
     QTreeWidgetItem* itemFor(int id) const;
     void showDescriptionOf(QTreeWidgetItem* item);
