@@ -17,7 +17,7 @@ namespace {
 // Files are read in large chunks and decoded record by record from the chunk:
 // one system call per chunk, and no copy besides the one into the store.
 constexpr size_t ReadChunkSize = 64 * 1024;
-constexpr int BufferSize = 4096;
+constexpr int BufferSize = 4096;  // of the writer
 
 class ChunkReader {
 public:

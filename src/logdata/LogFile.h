@@ -33,7 +33,7 @@ struct LogReadResult {
     bool ok() const { return error == LogReadError::None; }
 };
 
-// Reads one file into the store, field by field through a 4096-byte buffer.
+// Reads one file into the store, in 64 KiB chunks decoded record by record.
 // The header and the length are checked before anything is put into the
 // store, so a refused file leaves the store with the log it had. displayName
 // names the file in messages. Does not compute the statistics.

@@ -120,7 +120,7 @@ TEST_P(RoundTripTest, ReadingAndWritingAgainGivesTheSameBytes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, RoundTripTest,
-                         ::testing::Values(RoundTrip{0, 1}, RoundTrip{1, 1}, RoundTrip{1, 2}, RoundTrip{1, 3},
+                         ::testing::Values(RoundTrip{0, 1}, RoundTrip{0, 3}, RoundTrip{1, 1}, RoundTrip{1, 2}, RoundTrip{1, 3},
                                            RoundTrip{LogCapacity, 1}, RoundTrip{LogCapacity, 2},
                                            RoundTrip{LogCapacity, 3}));
 
