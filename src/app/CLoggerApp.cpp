@@ -117,6 +117,7 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
 
     frame_ = std::make_unique<CMainFrame>(*this);
     frame_->messageHook = messageHook;
+    frame_->questionHook = questionHook;
     doc_.SetHost(frame_.get());
     frame_->DocumentTitleChanged(doc_.title());
 

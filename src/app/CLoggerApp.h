@@ -74,6 +74,7 @@ public:
     // Where the main window's messages go; tests record them instead of
     // showing the message dialog. Set before InitInstance.
     std::function<void(const QString&)> messageHook;
+    std::function<bool(const QString&)> questionHook;
 
 private:
     void LoadRecentFileList();

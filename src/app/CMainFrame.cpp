@@ -6,31 +6,13 @@
 #include "app/CMsgDlg.h"
 #include "app/Commands.h"
 
-#include "panes/CDataListPane.h"
-
-// Windows that other parts of the program provide are hosted as they arrive;
-// until then their panes show an empty window.
-#define TV_HAVE_VIEW 0
-#define TV_HAVE_FILE_LIST 0
-#define TV_HAVE_SETUP 0
-#define TV_HAVE_QUERY 0
-#define TV_HAVE_PROGRESS 0
-#if TV_HAVE_VIEW
-#include "app/CLoggerView.h"
-#endif
-#if TV_HAVE_FILE_LIST
-#include "panes/CFileListPane.h"
-#endif
-#if TV_HAVE_SETUP
-#include "panes/CPropertiesPane.h"
-#endif
-#if TV_HAVE_QUERY
-#include "logdata/DateQuery.h"
-#include "panes/CDatePickerDlg.h"
-#endif
-#if TV_HAVE_PROGRESS
 #include "app/CCommProgressDlg.h"
-#endif
+#include "app/CLoggerView.h"
+#include "logdata/DateQuery.h"
+#include "panes/CDataListPane.h"
+#include "panes/CDatePickerDlg.h"
+#include "panes/CFileListPane.h"
+#include "panes/CPropertiesPane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -138,11 +120,8 @@ CMainFrame::CMainFrame(CLoggerApp& app, QWidget* parent) : QMainWindow(parent), 
     setCentralWidget(view_);
     CreatePanes();
 
-#if TV_HAVE_PROGRESS
-    auto* progress = new CCommProgressDlg(this);
-    progress->hide();
-    progress_ = progress;
-#endif
+    progress_ = new CCommProgressDlg(this);
+    progress_->hide();
 
     DocumentTitleChanged(app_.doc().title());
 
@@ -282,21 +261,11 @@ void CMainFrame::CreateShortcuts()
     // the focused control, so text fields in the panes keep them.
 }
 
-QWidget* CMainFrame::CreateView()
+CLoggerView* CMainFrame::CreateView()
 {
-#if TV_HAVE_VIEW
     auto* view = new CLoggerView(app_.data(), this);
     connect(view, &CLoggerView::documentTitleChanged, this, [this](const QString& t) { app_.doc().SetTitle(t); });
     return view;
-#else
-    // Stands in for the chart view until it exists: the empty chart's colour.
-    auto* view = new QWidget(this);
-    view->setAutoFillBackground(true);
-    QPalette pal = view->palette();
-    pal.setColor(QPalette::Window, QColor(0, 192, 192));
-    view->setPalette(pal);
-    return view;
-#endif
 }
 
 void CMainFrame::OnCommand(int id)
@@ -523,35 +492,26 @@ QWidget* CMainFrame::AttachPaneWindow(int paneId)
     AppData& data = app_.data();
     switch (paneId) {
     case pane::FileListId: {
-#if TV_HAVE_FILE_LIST
         auto* list = new CFileListPane(data, dock);
+        list->setMessageSink(this);
         connect(list, &CFileListPane::openLogRequested, this, &CMainFrame::OpenFromFileList);
         w = list;
-#endif
         break;
     }
     case pane::DataListId:
         w = new CDataListPane(data, dock);
         break;
     case pane::SetupId:
-#if TV_HAVE_SETUP
         w = new CPropertiesPane(data, dock);
-#endif
         break;
     case pane::QueryId: {
-#if TV_HAVE_QUERY
         auto* query = new CDatePickerDlg(data, dock);
         connect(query, &CDatePickerDlg::queryRequested, this, &CMainFrame::RunDateQuery);
         w = query;
-#endif
         break;
     }
     default:
         return nullptr;
-    }
-    if (!w) {
-        w = new QWidget(dock);  // stands in until the pane's own window exists
-        w->setObjectName(QStringLiteral("paneWindow%1").arg(paneId));
     }
     dock->setWidget(w);
     return w;
@@ -578,10 +538,8 @@ void CMainFrame::RefillPane(int paneId)
         if (auto* list = qobject_cast<CDataListPane*>(w))
             list->FillRecordList();
     } else if (paneId == pane::FileListId) {
-#if TV_HAVE_FILE_LIST
         if (auto* list = qobject_cast<CFileListPane*>(w))
             list->RefreshFileList();
-#endif
     }
 }
 
@@ -650,21 +608,66 @@ void CMainFrame::ShowMessage(const QString& text)
     CMsgDlg::ShowMessage(this, text);
 }
 
+bool CMainFrame::AskOkCancel(const QString& text)
+{
+    if (questionHook)
+        return questionHook(text);
+    return CMsgDlg::AskOkCancel(this, text);
+}
+
+bool CMainFrame::AskYesNo(const QString& text, const QString& caption)
+{
+    if (questionHook)
+        return questionHook(text);
+    return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+void CMainFrame::RunProgressMessage(const QString& firstText)
+{
+    if (messageHook) {
+        messageHook(firstText);
+        return;
+    }
+    CMsgDlg::RunProgress(this, firstText);
+}
+
+void CMainFrame::UpdateMessage(const QString& text, bool enableButtons)
+{
+    if (messageHook) {
+        messageHook(text);
+        return;
+    }
+    CMsgDlg::UpdateCurrentMessage(text, enableButtons);
+}
+
+void CMainFrame::ShowProgress(const QString& text)
+{
+    progress_->showText(text);
+}
+
+void CMainFrame::HideProgress()
+{
+    progress_->hide();
+}
+
 void CMainFrame::RedrawChartNow()
 {
-#if TV_HAVE_VIEW
-    static_cast<CLoggerView*>(view_)->RedrawChartNow();
-#else
-    LogStore& store = app_.data().store;
-    store.EnsureStatistics();
-    view_->update();
-    app_.doc().SetTitle(store.currentLogName);
-#endif
+    view_->RedrawChartNow();
 }
 
 void CMainFrame::RepaintView()
 {
-    view_->update();
+    view_->InvalidateChart();
+}
+
+void CMainFrame::ShowStandardWarning(const QString& text)
+{
+    if (messageHook) {
+        messageHook(text);
+        return;
+    }
+    QMessageBox::warning(this, QString::fromLatin1(CLoggerApp::ApplicationTitle), text);
 }
 
 void CMainFrame::DocumentTitleChanged(const QString& title)
@@ -684,21 +687,17 @@ void CMainFrame::OpenFromFileList(const QString& fileName)
 
 void CMainFrame::RunDateQuery(int fromDate, int toDate)
 {
-#if TV_HAVE_QUERY
     CLoggerDoc& doc = app_.doc();
     // The whole log first, then its range.
     if (!doc.LoadCurrentLog())
         return;
     if (!NarrowToDates(app_.data().store, fromDate, toDate)) {
-        QMessageBox::warning(this, QString::fromLatin1(CLoggerApp::ApplicationTitle),
-                             QString::fromUtf8(NoMatchedDataMessage));
+        // The store keeps the whole log read above.
+        ShowStandardWarning(QString::fromUtf8(NoMatchedDataMessage));
+        UpdateCommandUI();
         return;
     }
     RedrawChartNow();
-#else
-    (void)fromDate;
-    (void)toDate;
-#endif
     UpdateCommandUI();
 }
 

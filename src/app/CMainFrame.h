@@ -4,6 +4,7 @@
 
 #include "app/CLoggerDoc.h"
 #include "app/CommandRules.h"
+#include "link/LinkInterfaces.h"
 
 #include <QHash>
 #include <QList>
@@ -12,7 +13,9 @@
 
 #include <functional>
 
+class CCommProgressDlg;
 class CLoggerApp;
+class CLoggerView;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -20,7 +23,7 @@ class QMenu;
 class QTimer;
 class QToolBar;
 
-class CMainFrame : public QMainWindow, public CLoggerDoc::Host {
+class CMainFrame : public QMainWindow, public CLoggerDoc::Host, public IMessageSink {
     Q_OBJECT
 public:
     explicit CMainFrame(CLoggerApp& app, QWidget* parent = nullptr);
@@ -59,19 +62,33 @@ public:
     QString paneText(int index) const;
     QLabel* statusPane(int index) const;
 
-    QWidget* view() const { return view_; }
+    CLoggerView* view() const { return view_; }
+    CCommProgressDlg* progressWindow() const { return progress_; }
 
     // The recent-file entries of the File menu changed.
     void RebuildRecentMenu();
 
-    // Where messages go. Tests replace the message dialog with a recorder.
+    // Where messages go. Tests replace the message dialog and the standard
+    // message boxes with a recorder.
     std::function<void(const QString&)> messageHook;
+    // Answers the OK/Cancel and Yes/No questions instead of the dialogs.
+    std::function<bool(const QString&)> questionHook;
     // Picks a file for Open (save false) and Save As (save true); empty for
     // cancel. Tests replace the file dialogs.
     std::function<QString(bool save)> fileChooser;
 
-    // CLoggerDoc::Host
+    // CLoggerDoc::Host and IMessageSink: the message dialog.
     void ShowMessage(const QString& text) override;
+
+    // IMessageSink
+    bool AskOkCancel(const QString& text) override;
+    bool AskYesNo(const QString& text, const QString& caption) override;
+    void RunProgressMessage(const QString& firstText) override;
+    void UpdateMessage(const QString& text, bool enableButtons) override;
+    void ShowProgress(const QString& text) override;
+    void HideProgress() override;
+
+    // CLoggerDoc::Host
     void ClearRecordList() override;
     void RedrawChartNow() override;
     void RepaintView() override;
@@ -94,7 +111,10 @@ private:
     void CreateStatusBar();
     void CreatePanes();
     void CreateShortcuts();
-    QWidget* CreateView();
+    CLoggerView* CreateView();
+    // The platform's standard message box with an exclamation icon, captioned
+    // with the application title.
+    void ShowStandardWarning(const QString& text);
     // Makes the pane's window the first time the pane is shown.
     QWidget* AttachPaneWindow(int paneId);
     void ShowPane(int paneId);
@@ -112,8 +132,8 @@ private:
     QList<QAction*> recentActions_;
     QLabel* statusPanes_[StatusPaneCount] = {};
     QHash<int, QDockWidget*> docks_;
-    QWidget* view_ = nullptr;
-    QWidget* progress_ = nullptr;
+    CLoggerView* view_ = nullptr;
+    CCommProgressDlg* progress_ = nullptr;
     QTimer* idleTimer_ = nullptr;
     int currentPane_ = 1;
     bool connected_ = false;

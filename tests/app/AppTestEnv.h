@@ -87,6 +87,10 @@ protected:
     {
         app = std::make_unique<CLoggerApp>();
         app->messageHook = [this](const QString& m) { messages << m; };
+        app->questionHook = [this](const QString& q) {
+            messages << q;
+            return answer;
+        };
         CLoggerApp::Options o;
         o.home = home.path();
         o.file = file;
@@ -112,6 +116,7 @@ protected:
     std::unique_ptr<CLoggerApp> app;
     CMainFrame* frame = nullptr;
     QStringList messages;
+    bool answer = true;  // to every question
     QString openChoice;
     QString saveChoice;
 };

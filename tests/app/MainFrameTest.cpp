@@ -4,6 +4,8 @@
 
 #include "app/Commands.h"
 #include "panes/CDataListPane.h"
+#include "panes/CDatePickerDlg.h"
+#include "panes/CFileListPane.h"
 #include "panes/RecordTableModel.h"
 
 #include <QAction>
@@ -15,6 +17,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
@@ -290,6 +293,56 @@ TEST_F(MainFrameTest, PaneClosedByTheUserStaysClosed)
     EXPECT_TRUE(OpenPanes().empty());
     frame->OnCommand(cmd::FileList);
     EXPECT_EQ(OpenPanes(), std::vector<int>{pane::FileListId});
+}
+
+TEST_F(MainFrameTest, FileListShowsTheProgramFolderAndOpensItsLogs)
+{
+    // The pane is made before start-up settles the program folder; it must
+    // still list the logs of that folder.
+    ASSERT_TRUE(QDir().mkpath(homePath() + QStringLiteral("Logfiles")));
+    ASSERT_TRUE(WriteSampleLog(logPath(QStringLiteral("LAB_20110308_1435.logu")), 3, 15, "LAB"));
+    Start();
+    auto* list = qobject_cast<CFileListPane*>(frame->paneWindow(pane::FileListId));
+    ASSERT_NE(list, nullptr);
+    const auto found = list->tree()->findItems(QStringLiteral("LAB_20110308_1435.logu"),
+                                               Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    emit list->openLogRequested(QStringLiteral("LAB_20110308_1435.logu"));
+    EXPECT_EQ(app->data().store.recordCount, 15u);
+    EXPECT_EQ(app->data().store.currentLogPath, logPath(QStringLiteral("LAB_20110308_1435.logu")));
+    EXPECT_TRUE(OpenPanes().empty());
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("LAB_20110308_1435.logu - Tessaview U"));
+}
+
+TEST_F(MainFrameTest, QueryReloadsTheLogThenKeepsTheRange)
+{
+    Start();
+    // Four records a day from 8 to 12 March 2011.
+    const QString name = QStringLiteral("ROOM_20110312_1800.logu");
+    {
+        auto store = std::make_unique<LogStore>();
+        fixtures::FillStore(*store, 2, 20, [](int c, uint32_t i) { return float(c + i); }, "ROOM", "0123456789",
+                            "20110308000000", 6 * 3600);
+        QFile f(logPath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && WriteLogFile(f, *store));
+    }
+    app->data().store.currentLogName = name;
+    app->data().store.currentLogPath = logPath(name);
+    ASSERT_TRUE(app->doc().LoadCurrentLog());
+    app->data().store.NarrowRecords(0, 2);  // a zoom before the query
+    frame->OnCommand(cmd::Query);
+    auto* query = qobject_cast<CDatePickerDlg*>(frame->paneWindow(pane::QueryId));
+    ASSERT_NE(query, nullptr);
+
+    emit query->queryRequested(20110309, 20110310);
+    EXPECT_EQ(app->data().store.recordCount, 8u);
+    EXPECT_EQ(std::string(app->data().store.timestamp(0), 8), "20110309");
+    EXPECT_TRUE(OpenPanes().empty());
+    EXPECT_TRUE(messages.isEmpty());
+
+    emit query->queryRequested(20120101, 20120102);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("No matched data.")});
+    EXPECT_EQ(app->data().store.recordCount, 20u);  // the whole log, read again
 }
 
 TEST_F(MainFrameTest, KeysWithoutCommandsDoNothing)
