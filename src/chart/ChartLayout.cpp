@@ -3,6 +3,7 @@
 
 #include "logdata/LogStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -133,14 +134,16 @@ uint32_t ChartLayout::recordAtTick(int x) const
     return k >= last ? records - 1 : uint32_t(k);
 }
 
-QRect ChartLayout::timeLabelBox(int x) const
+QRect ChartLayout::timeLabelBox(int x, int cellHeight) const
 {
-    return BoxFromEdges(x - W12i, PB + 5, x + W12i, TruncPixel(labelH / 3 + PB));
+    const int bottom = std::max(TruncPixel(labelH / 3 + PB), PB + 5 + cellHeight);
+    return BoxFromEdges(x - W12i, PB + 5, x + W12i, bottom);
 }
 
-QRect ChartLayout::dateLabelBox(int x) const
+QRect ChartLayout::dateLabelBox(int x, int cellHeight) const
 {
-    return BoxFromEdges(x - W12i, TruncPixel(PB + labelH / 3), x + W12i, R.top() + R.height());
+    const int top = std::max(TruncPixel(PB + labelH / 3), PB + 5 + cellHeight);
+    return BoxFromEdges(x - W12i, top, x + W12i, R.top() + R.height());
 }
 
 QRect ChartLayout::leftTitleBox() const

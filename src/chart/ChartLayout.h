@@ -92,8 +92,12 @@ struct ChartLayout {
     int timeTickX(int m) const;
     // The record whose time is written under the tick at x.
     uint32_t recordAtTick(int x) const;
-    QRect timeLabelBox(int x) const;
-    QRect dateLabelBox(int x) const;
+    // The time box reaches trunc(labelH / 3) below the plot; with many value
+    // divisions on a short surface that is less than a line of text, and the
+    // box is then made cellHeight high (and the date box starts below it) so
+    // the times are not cut in half.
+    QRect timeLabelBox(int x, int cellHeight = 0) const;
+    QRect dateLabelBox(int x, int cellHeight = 0) const;
 
     QRect leftTitleBox() const;
     QRect rightTitleBox() const;

@@ -202,9 +202,9 @@ PlotRect DrawChart(QPainter& p, const LogStore& store, const ChartSurface& surfa
         if (m % 5 != 0)
             continue;
         const char* stamp = store.timestamp(l.recordAtTick(x));
-        Text(p, l.timeLabelBox(x), Qt::AlignHCenter, charttext::TimeLabel(stamp));
+        Text(p, l.timeLabelBox(x, bodyMetrics.height()), Qt::AlignHCenter, charttext::TimeLabel(stamp));
         if (m % 10 == 0)
-            Text(p, l.dateLabelBox(x), Qt::AlignHCenter, charttext::DateLabel(stamp));
+            Text(p, l.dateLabelBox(x, bodyMetrics.height()), Qt::AlignHCenter, charttext::DateLabel(stamp));
     }
 
     // Axis titles, reading upwards. Where wide value labels would run into a

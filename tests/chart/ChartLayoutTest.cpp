@@ -102,6 +102,24 @@ TEST(ChartLayoutTest, DerivedPositionsOf800x600)
     EXPECT_EQ(l.bodyFontHeight(false, 21), 14);
 }
 
+// Nine divisions on a surface 450 high leave trunc(34.8 / 3) − 5 = 6 pixels
+// for the times: the box grows to a line of text and the dates move below it.
+// Where there is room the boxes keep their place.
+TEST(ChartLayoutTest, TimeBoxesHoldALineOfText)
+{
+    const ChartLayout cramped = ChartLayout::Compute(QRect(0, 0, 800, 450), 1, 100, 28, 19, 1);
+    ASSERT_EQ(cramped.N, 9);
+    const int x = cramped.PR;
+    EXPECT_EQ(cramped.timeLabelBox(x).height(), 6);
+    EXPECT_EQ(cramped.timeLabelBox(x, 14).top(), cramped.PB + 5);
+    EXPECT_EQ(cramped.timeLabelBox(x, 14).height(), 14);
+    EXPECT_EQ(cramped.dateLabelBox(x, 14).top(), cramped.PB + 19);
+
+    const ChartLayout roomy = ChartLayout::Compute(QRect(0, 0, 800, 600), 1, 100, 25, 5, 5);
+    EXPECT_EQ(roomy.timeLabelBox(732, 14), roomy.timeLabelBox(732));
+    EXPECT_EQ(roomy.dateLabelBox(732, 14), roomy.dateLabelBox(732));
+}
+
 TEST(ChartLayoutTest, PageFontsFollowTheTitleBand)
 {
     const ChartLayout l = ChartLayout::Compute(QRect(0, 0, 1097, 767), 2, 100, 25, 5, 5);

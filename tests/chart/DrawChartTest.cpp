@@ -240,6 +240,55 @@ TEST(DrawChartTest, PageTextGrowsWithThePageScreenTextDoesNot)
     EXPECT_EQ(titleInk(QSize(800, 600), false), titleInk(QSize(1600, 1200), false));
 }
 
+// In a small window the axis titles stay whole and clear of the labels: the
+// left title of three channels is longer than the room above mid-height, and
+// three-digit labels on the right reach into the right title's box.
+TEST(DrawChartTest, AxisTitlesStayWholeAndClearOfLabels)
+{
+    LogStore store;
+    fixtures::FillStore(store, 3, 100, [](int c, uint32_t i) {
+        return c == 1 ? 21.0f + float(i % 7) : c == 2 ? -7.0f + float(i) : -15.0f;
+    });
+    store.ComputeStatistics();
+    ASSERT_GE(store.axisTop[1], 100);
+    // The left title's ink (left of where any value label reaches) spans as
+    // many rows in a short plot as in a tall one, where it has room.
+    auto leftTitleRows = [&](QSize size, int* topRow = nullptr) {
+        const QImage image = Render(store, QImage::Format_RGB32, size);
+        const QRect left = ChartLayout::ForStore(QRect(QPoint(0, 0), size), store).leftTitleBox();
+        int top = -1, bottom = -1;
+        for (int y = left.top(); y <= left.bottom(); ++y)
+            if (CountInk(image, QRect(2, y, left.left() + 6, 1)) > 0) {
+                if (top < 0)
+                    top = y;
+                bottom = y;
+            }
+        if (topRow)
+            *topRow = top;
+        return top < 0 ? 0 : bottom - top + 1;
+    };
+    const QSize size(640, 420);
+    const ChartLayout l = ChartLayout::ForStore(QRect(QPoint(0, 0), size), store);
+    int top = 0;
+    const int shortRows = leftTitleRows(size, &top);
+    EXPECT_GE(top, l.T);
+    EXPECT_GT(shortRows, l.PH / 2);  // longer than the room above mid-height
+    EXPECT_NEAR(shortRows, leftTitleRows(QSize(640, 1000)), 2);
+
+    // Columns right of the plot holding ink: the labels and the title form
+    // two groups with blank columns between them.
+    const QImage image = Render(store, QImage::Format_RGB32, size);
+    int groups = 0;
+    bool inGroup = false;
+    for (int x = l.PR + 3; x < size.width() - 1; ++x) {
+        const bool ink = CountInk(image, QRect(x, l.T + 5, 1, l.PH - 10)) > 0;
+        if (ink && !inGroup)
+            ++groups;
+        inGroup = ink;
+    }
+    EXPECT_EQ(groups, 2);
+}
+
 // Damaged contents: a channel count beyond 3, values that are not numbers or
 // are enormous. The drawing stays within the arrays and the surface.
 TEST(DrawChartTest, DamagedStoreDrawsWithoutFault)
