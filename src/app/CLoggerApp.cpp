@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
@@ -129,6 +130,10 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
             frame_->resize(size);
             frame_->show();
         } else {
+            // Without a window manager "maximised" means nothing: start at the
+            // screen's size anyway, so the window never comes up small.
+            if (const QScreen* screen = QGuiApplication::primaryScreen())
+                frame_->resize(screen->availableGeometry().size());
             frame_->showMaximized();
         }
         QCoreApplication::processEvents();
