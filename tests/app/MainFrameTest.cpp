@@ -2,6 +2,7 @@
 // open when, the keys that do nothing, and the rules applied to the commands.
 #include "AppTestEnv.h"
 
+#include "app/CLoggerView.h"
 #include "app/Commands.h"
 #include "panes/CDataListPane.h"
 #include "panes/CDatePickerDlg.h"
@@ -18,6 +19,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWhatsThis>
 
 namespace {
 
@@ -364,6 +366,29 @@ TEST_F(MainFrameTest, KeysWithoutCommandsDoNothing)
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), int(cmd::New));
     EXPECT_EQ(app->data().store.recordCount, 0u);
+}
+
+TEST_F(MainFrameTest, PaneKeysMoveTheFocusAndShiftF1AsksWhatThisIs)
+{
+    Start(QString(), true);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    frame->OnCommand(cmd::FileList);
+    QWidget* list = frame->paneWindow(pane::FileListId);
+    ASSERT_NE(list, nullptr);
+    auto focusIn = [](QWidget* w) { return w == QApplication::focusWidget() || w->isAncestorOf(QApplication::focusWidget()); };
+    ASSERT_TRUE(focusIn(list));
+    // Two stops, the pane and the chart: F6 and Shift+F6 go back and forth.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    EXPECT_TRUE(focusIn(frame->view()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);
+    EXPECT_TRUE(focusIn(list));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_TRUE(focusIn(frame->view()));
+
+    QTest::keyClick(frame, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
 }
 
 TEST_F(MainFrameTest, CloseSavesTheLayoutsThatTheNextStartIgnores)
