@@ -10,7 +10,12 @@
 // int RunXxx(const QStringList& args), lives in the file of its group.
 #define TV_CLI_SUBCOMMANDS(X)                                                                 \
     X("info", RunInfo, "show a log's identity, counts, statistics and chart scales")          \
-    X("export", RunExport, "write a log's records as a tab-separated text file")
+    X("export", RunExport, "write a log's records as a tab-separated text file")              \
+    X("ports", RunPorts, "list the serial devices that may be loggers")                       \
+    X("download", RunDownload, "download a logger's records into a new .logu file")           \
+    X("setup", RunSetup, "show a logger's setup, or change fields of it with --set")          \
+    X("clock", RunClock, "set a logger's clock to this computer's time")                      \
+    X("erase", RunErase, "delete every log in a logger (with --yes)")
 
 #define TV_CLI_DECLARE(name, function, summary) int function(const QStringList& args);
 TV_CLI_SUBCOMMANDS(TV_CLI_DECLARE)
