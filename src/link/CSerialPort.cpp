@@ -9,6 +9,7 @@
 #include <QSerialPort>
 #include <QTimer>
 
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -31,6 +32,7 @@ struct CSerialPort::Shared {
     uint64_t posted = 0;    // hand-overs posted so far
     uint64_t handled = 0;   // the last one the owner thread has finished
     int delivering = 0;     // receiver calls in progress on the owner thread
+    std::atomic<bool> open{false};  // a device is open (kept by the worker)
 };
 
 namespace {
@@ -88,7 +90,6 @@ public:
     void StopReading();
     void WriteRequest();
     void CloseDevice();
-    bool IsOpen() const { return port_.isOpen(); }
 
 private:
     void OnReadyRead();
@@ -129,6 +130,7 @@ PortOpenResult CSerialPort::Worker::OpenDevice(const QString& device)
         return result;
     }
     result.ok = true;
+    shared_->open = true;
 
     // A failed setting skips the rest and counts as a port failure; the port
     // is kept with whatever settings it then has.
@@ -155,6 +157,7 @@ void CSerialPort::Worker::CloseDevice()
     if (port_.isOpen())
         port_.close();
     port_.clearError();
+    shared_->open = false;
 }
 
 void CSerialPort::Worker::StartReading(uint64_t epoch)
@@ -399,12 +402,19 @@ PortOpenResult CSerialPort::Open(const QString& device)
 void CSerialPort::StartReader()
 {
     uint64_t epoch = 0;
+    bool reading = false;
     {
         std::lock_guard<std::mutex> guard(shared_->lock);
         epoch = shared_->epoch;
+        reading = shared_->reading;
     }
     Worker* worker = worker_;
-    QMetaObject::invokeMethod(worker_, [worker, epoch] { worker->StartReading(epoch); }, Qt::QueuedConnection);
+    // While not reading the worker never waits for this thread, so waiting
+    // for it here is safe, and whatever arrives once this returns is handed
+    // over. A reader already running needs no new start.
+    if (!reading)
+        QMetaObject::invokeMethod(worker_, [worker, epoch] { worker->StartReading(epoch); },
+                                  Qt::BlockingQueuedConnection);
 }
 
 void CSerialPort::Send(const uint8_t* frame, int length)
@@ -433,10 +443,7 @@ void CSerialPort::Shutdown()
     QMetaObject::invokeMethod(worker_, [worker] { worker->StopReading(); }, Qt::QueuedConnection);
 }
 
-bool CSerialPort::IsOpen()
+bool CSerialPort::IsOpen() const
 {
-    bool open = false;
-    Worker* worker = worker_;
-    QMetaObject::invokeMethod(worker_, [worker, &open] { open = worker->IsOpen(); }, Qt::BlockingQueuedConnection);
-    return open;
+    return shared_->open;
 }

@@ -42,7 +42,8 @@ public:
     // /dev/ttyUSB0). A line setting that fails is reported as OnPortFailure
     // after Open has returned, and the port is kept.
     PortOpenResult Open(const QString& device) override;
-    // Starts handing over what arrives from now on (both directions are purged).
+    // Starts handing over what arrives from now on: both directions are
+    // purged, and what arrives after the call returns is handed over.
     void StartReader() override;
     // Copies the frame into the write buffer; the worker purges and writes it.
     // A frame longer than the write buffer is refused. Nothing is written
@@ -53,7 +54,7 @@ public:
 
     // Whether a device is open at this moment (a failed device is closed by
     // the worker once its failure is reported).
-    bool IsOpen();
+    bool IsOpen() const;
 
 private:
     struct Shared;

@@ -1,5 +1,6 @@
 // tessaview-cli ports, setup, download, clock and erase against the simulator
 // program: outputs, saved logs and exit codes.
+#include "PseudoTerminal.h"
 #include "SimulatorProcess.h"
 
 #include "logdata/LogFile.h"
@@ -34,6 +35,14 @@ protected:
         static char* argv[] = {name, nullptr};
         if (!QCoreApplication::instance())
             new QCoreApplication(argc, argv);
+    }
+
+    void SetUp() override
+    {
+        loggersim::PseudoTerminal probe;
+        std::string why;
+        if (!probe.Open(&why))
+            GTEST_SKIP() << "no pseudo-terminal here: " << why;
     }
 
     void StartSimulator(const QStringList& args)

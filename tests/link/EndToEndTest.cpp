@@ -7,6 +7,7 @@
 #include "link/QtLinkTimers.h"
 #include "logdata/LogFile.h"
 
+#include "PseudoTerminal.h"
 #include "SimOptions.h"
 #include "SimulatedLogger.h"
 #include "SimulatorProcess.h"
@@ -62,6 +63,10 @@ protected:
 
     void SetUp() override
     {
+        loggersim::PseudoTerminal probe;
+        std::string why;
+        if (!probe.Open(&why))
+            GTEST_SKIP() << "no pseudo-terminal here: " << why;
         ASSERT_TRUE(folder.isValid());
         app.programFolder = folder.path() + QLatin1Char('/');
         ASSERT_TRUE(QDir().mkpath(app.logFolder()));

@@ -97,8 +97,8 @@ protected:
         port = std::make_unique<CSerialPort>(&receiver);
     }
 
-    // Opens the slave and starts the reader; IsOpen() is a round trip to the
-    // worker, so the reader's own purge is over when this returns.
+    // Opens the slave and starts the reader; the reader's own purge is over
+    // when StartReader returns.
     void OpenAndStart()
     {
         const PortOpenResult result = port->Open(device());
@@ -321,6 +321,24 @@ TEST_F(SerialPortTest, ShutdownInsideASlowHandOverStopsTheChunksAndReopeningWork
     ASSERT_TRUE(WaitUntil([&] { return receiver.chunks.size() >= 2; }));
     EXPECT_EQ(receiver.chunks.back(), Pattern(21, 5));
     EXPECT_EQ(receiver.failures, 0);
+}
+
+TEST_F(SerialPortTest, ReopeningInsideAHandOverDoesNotWaitForItself)
+{
+    OpenAndStart();
+    // A Connect run from inside a message shown while a chunk is handled:
+    // the worker is waiting for this very call.
+    receiver.onData = [&](const QByteArray&) {
+        if (receiver.chunks.size() != 1)
+            return;
+        const PortOpenResult reopened = port->Open(device());
+        ASSERT_TRUE(reopened.ok) << reopened.errorText.toStdString();
+        port->StartReader();
+        WriteToPort(Pattern(33, 1));
+    };
+    WriteToPort(Pattern(20));
+    ASSERT_TRUE(WaitUntil([&] { return receiver.chunks.size() >= 2; }));
+    EXPECT_EQ(receiver.chunks[1], Pattern(33, 1));
 }
 
 TEST_F(SerialPortTest, OpenOfTheOpenDeviceClosesItFirst)

@@ -1,5 +1,6 @@
 // The simulated logger: its answers byte by byte, its download stream, how it
 // reads requests, its faults and options, and the program on a real line.
+#include "PseudoTerminal.h"
 #include "SimOptions.h"
 #include "SimulatedLogger.h"
 #include "SimulatorProcess.h"
@@ -462,6 +463,14 @@ protected:
         static char* argv[] = {name, nullptr};
         if (!QCoreApplication::instance())
             new QCoreApplication(argc, argv);
+    }
+
+    void SetUp() override
+    {
+        PseudoTerminal probe;
+        std::string why;
+        if (!probe.Open(&why))
+            GTEST_SKIP() << "no pseudo-terminal here: " << why;
     }
 
     void TearDown() override
