@@ -26,6 +26,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
@@ -290,6 +292,11 @@ void CMainFrame::OnCommand(int id)
     case cmd::Exit:
         close();
         break;
+    case cmd::PrintSetup: {
+        QPageSetupDialog dialog(printer(), this);
+        dialog.exec();
+        break;
+    }
     case cmd::Setup:
         ShowOnlyPane(pane::Setup);
         break;
@@ -319,6 +326,16 @@ void CMainFrame::OnCommand(int id)
         break;
     }
     UpdateCommandUI();
+}
+
+QPrinter* CMainFrame::printer()
+{
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // The analysis report is a landscape page.
+        printer_->setPageOrientation(QPageLayout::Landscape);
+    }
+    return printer_.get();
 }
 
 CommandState CMainFrame::commandState() const

@@ -12,6 +12,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class CCommProgressDlg;
 class CLoggerApp;
@@ -20,6 +21,7 @@ class QAction;
 class QDockWidget;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QTimer;
 class QToolBar;
 
@@ -64,6 +66,8 @@ public:
 
     CLoggerView* view() const { return view_; }
     CCommProgressDlg* progressWindow() const { return progress_; }
+    // The printer that Printer Setup configures and printing uses; made on first use.
+    QPrinter* printer();
 
     // The recent-file entries of the File menu changed.
     void RebuildRecentMenu();
@@ -134,6 +138,7 @@ private:
     QHash<int, QDockWidget*> docks_;
     CLoggerView* view_ = nullptr;
     CCommProgressDlg* progress_ = nullptr;
+    std::unique_ptr<QPrinter> printer_;
     QTimer* idleTimer_ = nullptr;
     int currentPane_ = 1;
     bool connected_ = false;
