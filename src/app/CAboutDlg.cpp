@@ -33,6 +33,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         lines->addWidget(l);
     }
+    lines->addStretch(1);  // the lines stay together when the box grows
 
     auto* top = new QHBoxLayout;
     top->addWidget(icon);
@@ -47,6 +48,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     buttons->addWidget(ok_);
     buttons->addStretch(1);
 
+    setMinimumWidth(360);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
