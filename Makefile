@@ -8,7 +8,7 @@ CMAKE_GEN  := -G Ninja
 
 APT_PACKAGES := g++ cmake ninja-build ccache qt6-base-dev qt6-serialport-dev libgtest-dev \
                 libbenchmark-dev fonts-dejavu-core xvfb xauth xdotool imagemagick \
-                poppler-utils python3-xlrd
+                poppler-utils python3-xlrd fonts-wqy-microhei
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
