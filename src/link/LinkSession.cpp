@@ -432,8 +432,10 @@ void LinkSession::DecodeDownload()
     if (downloadLength_ > 0) {
         decoded = DownloadDecoder(config.channelCount, config.celsius).Decode(download_.get(), downloadLength_, store);
         decodedCount_ = int32_t(decoded.recordCount);
-        // A packet of no records ends the download with nothing taken.
-        if (decoded.emptyPacket)
+        // A packet of no records ends the stream. When it comes first the
+        // logger had nothing and nothing is taken; after records it only marks
+        // the end, and the records before it are kept rather than thrown away.
+        if (decoded.emptyPacket && decoded.recordCount == 0)
             return;
     }
 

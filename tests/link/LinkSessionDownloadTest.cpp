@@ -132,10 +132,10 @@ TEST_F(LinkSessionDownloadTest, NoByteWithinFiveSecondsSavesAnEmptyLog)
     EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
 }
 
-TEST_F(LinkSessionDownloadTest, PacketOfNoRecordsTakesNothing)
+TEST_F(LinkSessionDownloadTest, PacketOfNoRecordsFirstTakesNothing)
 {
     app.store.currentLogPath = "old";
-    RunDownload(fakelink::Concat({Packet({{Stamp, 250, 600}, {Stamp, 251, 610}}, 2), Packet({}, 2)}));
+    RunDownload(fakelink::Concat({Packet({}, 2), Packet({{Stamp, 250, 600}}, 2)}));
     EXPECT_EQ(app.store.recordCount, 0u);
     EXPECT_EQ(app.store.currentLogPath, "old");
     EXPECT_TRUE(savedFiles().isEmpty());
@@ -144,6 +144,17 @@ TEST_F(LinkSessionDownloadTest, PacketOfNoRecordsTakesNothing)
     EXPECT_EQ(panes.fileListShown, 0);
     EXPECT_EQ(panes.chartRedrawn, 0);
     EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+}
+
+TEST_F(LinkSessionDownloadTest, PacketOfNoRecordsAfterRecordsEndsTheStreamAndKeepsThem)
+{
+    RunDownload(fakelink::Concat({Packet({{Stamp, 250, 600}, {Stamp, 251, 610}}, 2), Packet({}, 2),
+                                  Packet({{Stamp, 252, 620}}, 2)}));
+    EXPECT_EQ(app.store.recordCount, 2u);
+    EXPECT_FLOAT_EQ(app.store.value[1][1], 25.1f);
+    EXPECT_EQ(savedFiles(), QStringList{"ROOM_20110309_0844.logu"});
+    EXPECT_EQ(messages.dialogText, "Successfully downloaded all the logs from the logger.");
+    EXPECT_EQ(panes.fileListShown, 1);
 }
 
 TEST_F(LinkSessionDownloadTest, SecondDownloadStartsAgainAtIndexZero)
