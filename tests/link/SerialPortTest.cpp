@@ -177,8 +177,8 @@ TEST_P(SerialPortChunkTest, HandsOverChunksByCapacityAndSilence)
 INSTANTIATE_TEST_SUITE_P(
     Cases, SerialPortChunkTest,
     ::testing::Values(ChunkCase{"AnswerWithoutPause", {{0, 51}}, {51}},
-                      ChunkCase{"PiecesCloserThanTheSilence", {{0, 17}, {30, 17}, {30, 17}}, {51}},
-                      ChunkCase{"AnswerInterruptedByAPause", {{0, 25}, {400, 26}}, {25, 26}},
+                      ChunkCase{"PiecesCloserThanTheSilence", {{0, 17}, {15, 17}, {15, 17}}, {51}},
+                      ChunkCase{"AnswerInterruptedByAPause", {{0, 25}, {500, 26}}, {25, 26}},
                       ChunkCase{"ExactlyOneCapacity", {{0, 1024}}, {1024}},
                       ChunkCase{"MoreThanOneCapacityWaiting", {{0, 3000}}, {1024, 1024, 952}}),
     [](const ::testing::TestParamInfo<ChunkCase>& info) { return std::string(info.param.name); });
