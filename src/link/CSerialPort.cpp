@@ -113,6 +113,8 @@ private:
     QByteArray pending_;    // received, not handed over yet
     bool opening_ = false;  // line-setting errors inside Open are judged there
     bool broken_ = false;   // a read failure was reported; the port is closing
+    int emptyReads_ = 0;    // read errors in a row on a line that looked sound
+    static constexpr int EmptyReadLimit = 100;
 };
 
 PortOpenResult CSerialPort::Worker::OpenDevice(const QString& device)
@@ -154,6 +156,7 @@ void CSerialPort::Worker::CloseDevice()
 {
     DropPending();
     broken_ = false;
+    emptyReads_ = 0;
     if (port_.isOpen())
         port_.close();
     port_.clearError();
@@ -224,6 +227,7 @@ void CSerialPort::Worker::DropPending()
 void CSerialPort::Worker::OnReadyRead()
 {
     const QByteArray received = port_.readAll();
+    emptyReads_ = 0;
     if (!Reading())
         return;
     pending_ += received;
@@ -259,7 +263,9 @@ void CSerialPort::Worker::OnError(QSerialPort::SerialPortError error)
         // A read that finds nothing is a ReadError too: the read notifier may
         // fire just after a purge emptied the line. Only a line that is hung
         // up or in error has failed.
-        if (!LineFailed()) {
+        // A read that keeps failing on a line that looks sound is a failure
+        // too, rather than a loop that spins on the notifier.
+        if (!LineFailed() && ++emptyReads_ < EmptyReadLimit) {
             port_.clearError();
             return;
         }
