@@ -37,7 +37,7 @@ build: configure
 run: build
 	$(BUILD)/src/app/tessaview --demo
 
-# Every test, then the core tests once more under AddressSanitizer and UBSan.
+# Every test, then every test once more under AddressSanitizer and UBSan.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(MAKE) --no-print-directory test-asan
@@ -45,11 +45,15 @@ test: build
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Qt's platform plugins and font caches keep allocations until exit, so leaks
+# are checked on the core tests only.
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTV_SANITIZE=ON -DTV_GUI=OFF -DTV_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTV_SANITIZE=ON -DTV_GUI=ON -DTV_BENCH=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS) -L core
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS) -L gui
 
 bench: build
 	@for b in $(BUILD)/bench/*Bench; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done
