@@ -4,6 +4,8 @@
 
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
+#include "app/DemoLogger.h"
+#include "link/LinkSession.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -54,7 +56,8 @@ QString CLoggerApp::UsageText()
         "\n"
         "  FILE.logu           open this log as the document\n"
         "  --home DIR          keep Logger.ini and Logfiles/ in DIR (also: TESSAVIEW_HOME)\n"
-        "  --demo              start with the demo logger\n"
+        "  --demo              start a simulated logger named DEMO and offer it to Connect\n"
+        "                      (TESSAVIEW_SIMULATOR names the simulator program)\n"
         "  --screenshot OUT    render the main window into the PNG file OUT and exit\n"
         "  --size WxH          the window's size, e.g. 1280x800\n"
         "  --help              show this text\n");
@@ -116,6 +119,10 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
     if (!opened)
         doc_.OnNewDocument();
 
+    // Before the main window, which lists the demo logger's device first.
+    if (options.demo)
+        StartDemoLogger();
+
     frame_ = std::make_unique<CMainFrame>(*this);
     frame_->messageHook = messageHook;
     frame_->questionHook = questionHook;
@@ -146,7 +153,9 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
     settings_ = LoggerSettings();
     settings_.Read(LoggerSettings::FilePath(data_.programFolder));
 
-    frame_->SetLinkState(false, 0);
+    // The port tried first, from Logger.ini; the link starts with no command.
+    frame_->link().setPortNumber(settings_.portNumber);
+    frame_->UpdateCommandUI();
     // Under Qt, showing the window does not paint it before this point; a
     // plain clear of statsPending could skip the statistics of a log named on
     // the command line, so settle them here instead.
@@ -159,15 +168,39 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
         frame_->ShowOnlyPane(1);
 
     const QString pending = doc_.TakePendingMessage();
-    if (!pending.isEmpty()) {
-        if (!options.screenshot.isEmpty()) {
-            std::fprintf(stderr, "%s\n", qPrintable(pending.trimmed()));
-        } else {
-            CMainFrame* frame = frame_.get();
-            QTimer::singleShot(0, frame, [frame, pending] { frame->ShowMessage(pending); });
-        }
-    }
+    if (!pending.isEmpty())
+        ShowMessageLater(pending);
+    if (!demoFailure_.isEmpty())
+        ShowMessageLater(demoFailure_);
     return true;
+}
+
+void CLoggerApp::ShowMessageLater(const QString& text)
+{
+    if (!options_.screenshot.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(text.trimmed()));
+        return;
+    }
+    CMainFrame* frame = frame_.get();
+    QTimer::singleShot(0, frame, [frame, text] { frame->ShowMessage(text); });
+}
+
+void CLoggerApp::StartDemoLogger()
+{
+    demoFailure_.clear();
+    auto demo = std::make_unique<DemoLogger>();
+    QString why;
+    if (!demo->Start(&why)) {
+        demoFailure_ = QStringLiteral("The demo logger could not be started.\r\n%1\r\nTessaview U starts without it.")
+                           .arg(why);
+        return;
+    }
+    demo_ = std::move(demo);
+}
+
+QString CLoggerApp::demoDevice() const
+{
+    return demo_ ? demo_->device() : QString();
 }
 
 int CLoggerApp::Run()
@@ -198,12 +231,15 @@ int CLoggerApp::TakeScreenshot()
 
 void CLoggerApp::ExitInstance()
 {
-    if (!frame_)
-        return;
-    if (frame_->isVisible())
-        frame_->close();
-    // The frame writes Logger.ini as it goes.
-    frame_.reset();
+    if (frame_) {
+        if (frame_->isVisible())
+            frame_->close();
+        // The frame writes Logger.ini as it goes.
+        frame_.reset();
+    }
+    // Only once the port is closed: a simulator that ended first would look
+    // like a pulled cable to a link still connected.
+    demo_.reset();
 }
 
 void CLoggerApp::WriteSettings()

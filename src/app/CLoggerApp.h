@@ -14,6 +14,7 @@
 #include <memory>
 
 class CMainFrame;
+class DemoLogger;
 class QWidget;
 
 class CLoggerApp {
@@ -42,16 +43,17 @@ public:
     CLoggerApp(const CLoggerApp&) = delete;
     CLoggerApp& operator=(const CLoggerApp&) = delete;
 
-    // The start-up: settings, the document, the main window, the program
-    // folder, Logger.ini and the Logfiles folder. The window is shown unless
-    // show is false (tests look at it unshown).
+    // The start-up: the demo logger (--demo), settings, the document, the
+    // main window, the program folder, Logger.ini and the Logfiles folder.
+    // The window is shown unless show is false (tests look at it unshown).
     bool InitInstance(const Options& options, bool show = true);
     // Runs the event loop, or in screenshot mode renders the window and
     // returns. Returns the exit status.
     int Run();
     // Writes Logger.ini into the program folder; silent when it cannot.
     void WriteSettings();
-    // Closes and destroys the main window (which writes Logger.ini).
+    // Closes and destroys the main window (which writes Logger.ini), then
+    // stops the demo logger.
     void ExitInstance();
 
     AppData& data() { return data_; }
@@ -59,6 +61,11 @@ public:
     CLoggerDoc& doc() { return doc_; }
     CMainFrame* frame() { return frame_.get(); }
     const Options& options() const { return options_; }
+
+    // The running demo logger of --demo, or nullptr.
+    DemoLogger* demoLogger() { return demo_.get(); }
+    // Its device, which the main window lists first; empty without one.
+    QString demoDevice() const;
 
     // The framework's opening of a document: load, remember in the recent
     // list, draw. Returns false when the file could not be read.
@@ -80,11 +87,18 @@ private:
     void LoadRecentFileList();
     void SaveRecentFileList() const;
     int TakeScreenshot();
+    // Starts the demo logger; a failure is told to the user once the window is up.
+    void StartDemoLogger();
+    // Shows text in the message dialog once the main window is up (on the
+    // console in screenshot mode, which shows no dialogs).
+    void ShowMessageLater(const QString& text);
 
     AppData data_;
     LoggerSettings settings_;
     CLoggerDoc doc_;
     Options options_;
     QStringList recent_;
+    std::unique_ptr<DemoLogger> demo_;
+    QString demoFailure_;
     std::unique_ptr<CMainFrame> frame_;
 };

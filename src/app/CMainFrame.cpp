@@ -7,7 +7,14 @@
 #include "app/Commands.h"
 
 #include "app/CCommProgressDlg.h"
+#include "app/CDSLCom.h"
 #include "app/CLoggerView.h"
+#include "app/DemoPortDirectory.h"
+#include "app/LinkTimerSwitch.h"
+#include "link/CSerialPort.h"
+#include "link/LinkSession.h"
+#include "link/PortDirectory.h"
+#include "link/QtLinkTimers.h"
 #include "logdata/DateQuery.h"
 #include "panes/CDataListPane.h"
 #include "panes/CDatePickerDlg.h"
@@ -20,6 +27,7 @@
 #include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -113,6 +121,7 @@ CMainFrame::CMainFrame(CLoggerApp& app, QWidget* parent) : QMainWindow(parent), 
     setAcceptDrops(true);
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
 
+    CreateLink();
     CreateActions();
     CreateStatusBar();
     CreateMenus();
@@ -140,7 +149,85 @@ CMainFrame::~CMainFrame()
 {
     idleTimer_->stop();
     app_.doc().SetHost(nullptr);
+    // The port last found or chosen is tried first at the next start.
+    app_.settings().portNumber = uint8_t(link_->portNumber() & 0xFF);
     app_.WriteSettings();
+    // The transport stops its worker before the link logic it hands chunks to
+    // goes away; the timers go before the link as well.
+    serial_->SetReceiver(nullptr);
+    serial_.reset();
+    windowTimers_->SetCallback({});
+    timers_->Use(nullptr);
+}
+
+// ---------------------------------------------------------------- logger link
+
+void CMainFrame::CreateLink()
+{
+    serial_ = std::make_unique<CSerialPort>();
+    const QString demo = app_.demoDevice();
+    if (demo.isEmpty())
+        ports_ = std::make_unique<PortDirectory>();
+    else
+        ports_ = std::make_unique<DemoPortDirectory>(demo);
+    windowTimers_ = std::make_unique<QtLinkTimers>();
+    timers_ = std::make_unique<LinkTimerSwitch>(*windowTimers_);
+    link_ = std::make_unique<LinkSession>(app_.data(), *serial_, *timers_, *this, *this, *ports_);
+    serial_->SetReceiver(link_.get());
+    windowTimers_->SetCallback([this](int id) {
+        link_->OnLinkTimer(id);
+        UpdateCommandUI();
+    });
+}
+
+void CMainFrame::UseLinkTimers(ILinkTimers* timers)
+{
+    timers_->Use(timers);
+}
+
+void CMainFrame::RunLinkCommand(void (LinkSession::*command)())
+{
+    ((*link_).*command)();
+    UpdateCommandUI();
+}
+
+CPropertiesPane* CMainFrame::setupPane()
+{
+    return qobject_cast<CPropertiesPane*>(AttachPaneWindow(pane::SetupId));
+}
+
+void CMainFrame::ShowSetupPane()
+{
+    ShowOnlyPane(pane::Setup);
+}
+
+void CMainFrame::EnableLoggerButtons(bool enabled)
+{
+    if (CPropertiesPane* setup = setupPane())
+        setup->EnableLoggerButtons(enabled);
+}
+
+void CMainFrame::ShowSetupValues()
+{
+    if (CPropertiesPane* setup = setupPane())
+        setup->ShowSetupValues();
+}
+
+void CMainFrame::ShowFileList()
+{
+    ShowOnlyPane(pane::FileList);
+}
+
+int CMainFrame::ChoosePort(const QStringList& devices, int initialNumber)
+{
+    return CDSLCom::Choose(this, devices, initialNumber);
+}
+
+void CMainFrame::Pause(int milliseconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 // ---------------------------------------------------------------- commands
@@ -297,8 +384,21 @@ void CMainFrame::OnCommand(int id)
         dialog.exec();
         break;
     }
+    case cmd::Connect:
+        link_->Connect();
+        break;
+    case cmd::Disconnect:
+        link_->Disconnect();
+        break;
     case cmd::Setup:
         ShowOnlyPane(pane::Setup);
+        break;
+    case cmd::Download:
+        // Returns once the user has closed the message dialog of the download.
+        link_->Download();
+        break;
+    case cmd::DeleteAll:
+        link_->EraseAll();
         break;
     case cmd::FileList:
         ShowOnlyPane(pane::FileList);
@@ -322,7 +422,7 @@ void CMainFrame::OnCommand(int id)
         ShowHelp();
         break;
     default:
-        // The logger commands, printing and the exports are wired in by their own parts.
+        // Printing and the exports are wired in by their own parts.
         break;
     }
     UpdateCommandUI();
@@ -341,18 +441,11 @@ QPrinter* CMainFrame::printer()
 CommandState CMainFrame::commandState() const
 {
     CommandState s;
-    s.connected = connected_;
-    s.activeCommand = activeCommand_;
+    s.connected = link_->connected();
+    s.activeCommand = link_->activeCommand();
     s.recordCount = app_.data().store.recordCount;
     s.recentHasFile = !app_.recentFiles().isEmpty();
     return s;
-}
-
-void CMainFrame::SetLinkState(bool connected, char activeCommand)
-{
-    connected_ = connected;
-    activeCommand_ = activeCommand;
-    UpdateCommandUI();
 }
 
 void CMainFrame::UpdateCommandUI()
@@ -518,9 +611,18 @@ QWidget* CMainFrame::AttachPaneWindow(int paneId)
     case pane::DataListId:
         w = new CDataListPane(data, dock);
         break;
-    case pane::SetupId:
-        w = new CPropertiesPane(data, dock);
+    case pane::SetupId: {
+        auto* setup = new CPropertiesPane(data, dock);
+        connect(setup, &CPropertiesPane::readSetupRequested, this, [this] { RunLinkCommand(&LinkSession::ReadSetup); });
+        connect(setup, &CPropertiesPane::writeSetupRequested, this,
+                [this] { RunLinkCommand(&LinkSession::WriteSetup); });
+        connect(setup, &CPropertiesPane::setClockRequested, this, [this] { RunLinkCommand(&LinkSession::SetClock); });
+        // Made after a connection (the user opened the pane otherwise): the
+        // buttons follow the link from the start.
+        setup->EnableLoggerButtons(link_->connected());
+        w = setup;
         break;
+    }
     case pane::QueryId: {
         auto* query = new CDatePickerDlg(data, dock);
         connect(query, &CDatePickerDlg::queryRequested, this, &CMainFrame::RunDateQuery);

@@ -17,6 +17,11 @@
 class CCommProgressDlg;
 class CLoggerApp;
 class CLoggerView;
+class CPropertiesPane;
+class CSerialPort;
+class LinkSession;
+class LinkTimerSwitch;
+class QtLinkTimers;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -25,7 +30,11 @@ class QPrinter;
 class QTimer;
 class QToolBar;
 
-class CMainFrame : public QMainWindow, public CLoggerDoc::Host, public IMessageSink {
+// Owns the logger link: the serial transport, the device list, the window
+// timers and LinkSession, which decides every exchange. The frame is the
+// link's message sink (the message dialog, the standard boxes and the
+// progress window) and its pane actions.
+class CMainFrame : public QMainWindow, public CLoggerDoc::Host, public IMessageSink, public IPaneActions {
     Q_OBJECT
 public:
     explicit CMainFrame(CLoggerApp& app, QWidget* parent = nullptr);
@@ -53,9 +62,9 @@ public:
     void OnCommand(int id);
     // Applies every enabling rule and the connection text of the status bar.
     void UpdateCommandUI();
+    // What the rules read: the link's connected and activeCommand, the open
+    // log's recordCount and the recent-file list.
     CommandState commandState() const;
-    // The link's state as the rules read it, until the link itself is wired in.
-    void SetLinkState(bool connected, char activeCommand);
     // Moves the keyboard focus to the next or previous open pane or the view.
     void FocusNextPane(bool forward);
 
@@ -63,6 +72,15 @@ public:
     void setPaneText(int index, const QString& text);
     QString paneText(int index) const;
     QLabel* statusPane(int index) const;
+
+    // The logger link.
+    LinkSession& link() const { return *link_; }
+    IPortDirectory& portDirectory() const { return *ports_; }
+    // Hands the link's timers to a replacement (tests drive the time-outs by
+    // hand); nullptr goes back to the window timers.
+    void UseLinkTimers(ILinkTimers* timers);
+    // The setup pane, made when it is first needed.
+    CPropertiesPane* setupPane();
 
     CLoggerView* view() const { return view_; }
     CCommProgressDlg* progressWindow() const { return progress_; }
@@ -94,9 +112,19 @@ public:
 
     // CLoggerDoc::Host
     void ClearRecordList() override;
+    // Also IPaneActions: draw the store at once and set the title.
     void RedrawChartNow() override;
     void RepaintView() override;
     void DocumentTitleChanged(const QString& title) override;
+
+    // IPaneActions
+    void ShowSetupPane() override;
+    void EnableLoggerButtons(bool enabled) override;
+    void ShowSetupValues() override;
+    void ShowFileList() override;
+    int ChoosePort(const QStringList& devices, int initialNumber) override;
+    // Waits while the event loop runs on, so the window keeps painting.
+    void Pause(int milliseconds) override;
 
 signals:
     // A command reached its handler (for those that watch the commands).
@@ -115,6 +143,9 @@ private:
     void CreateStatusBar();
     void CreatePanes();
     void CreateShortcuts();
+    void CreateLink();
+    // Runs a command of the logger link, then applies the enabling rules.
+    void RunLinkCommand(void (LinkSession::*command)());
     CLoggerView* CreateView();
     // The platform's standard message box with an exclamation icon, captioned
     // with the application title.
@@ -141,6 +172,11 @@ private:
     std::unique_ptr<QPrinter> printer_;
     QTimer* idleTimer_ = nullptr;
     int currentPane_ = 1;
-    bool connected_ = false;
-    char activeCommand_ = 0;
+
+    // The logger link; made with the frame, the transport goes first when it ends.
+    std::unique_ptr<CSerialPort> serial_;
+    std::unique_ptr<IPortDirectory> ports_;
+    std::unique_ptr<QtLinkTimers> windowTimers_;
+    std::unique_ptr<LinkTimerSwitch> timers_;
+    std::unique_ptr<LinkSession> link_;
 };

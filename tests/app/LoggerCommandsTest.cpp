@@ -1,0 +1,559 @@
+// The Logger commands of the main window against the simulated logger on a
+// pseudo-terminal: connect, the setup pane's read, write and clock buttons
+// with the grid's edits, download, erase, a pulled cable, and a logger that
+// never answers. Every modal window is answered as a user would.
+#include "AppTestEnv.h"
+#include "ModalAnswerer.h"
+
+#include "app/CCommProgressDlg.h"
+#include "app/CLoggerView.h"
+#include "app/Commands.h"
+#include "app/DemoLogger.h"
+#include "link/LinkSession.h"
+#include "panes/CFileListPane.h"
+#include "panes/CPropertiesPane.h"
+#include "panes/PropertyGrid.h"
+#include "support/FakeLink.h"
+#include "support/TestPaths.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QDockWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+using apptest::SeenWindow;
+using apptest::WaitFor;
+using P = CPropertiesPane;
+
+const QString UnpluggedText = QStringLiteral("The USB cable was unplugged and the connection was broken.");
+const QString TimeoutText = QStringLiteral("Time out, please try again.");
+const QString WriteQuestion = QStringLiteral("Are you sure to set new configuration to the logger?");
+const QString EraseQuestion = QStringLiteral("Are you sure to delete all the logs?");
+
+bool PseudoTerminalAvailable()
+{
+    const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+// The logger named in the tests: two channels, 300 records ten minutes apart.
+QStringList LoggerArguments()
+{
+    return {QStringLiteral("--type"),    QStringLiteral("1"),          QStringLiteral("--name"),
+            QStringLiteral("LAB FRIDGE"), QStringLiteral("--id"),       QStringLiteral("LAB0000042"),
+            QStringLiteral("--records"), QStringLiteral("300"),        QStringLiteral("--interval"),
+            QStringLiteral("600"),       QStringLiteral("--verbose"),  QStringLiteral("--until-stdin-closes")};
+}
+
+class LoggerCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        apptest::App();
+        apptest::ClearProfile();
+        if (!PseudoTerminalAvailable())
+            GTEST_SKIP() << "no pseudo-terminal here";
+        ASSERT_TRUE(home.isValid());
+        answerer = std::make_unique<apptest::ModalAnswerer>();
+    }
+
+    void TearDown() override
+    {
+        // The port closes before the logger goes, as at the program's exit.
+        app.reset();
+        logger.Stop();
+        answerer.reset();
+        qunsetenv("TESSAVIEW_PORTS");
+    }
+
+    void StartLogger(const QStringList& faults = {})
+    {
+        QString why;
+        ASSERT_TRUE(logger.Start(QString::fromLatin1(testpaths::simulator()), LoggerArguments() + faults, &why))
+            << why.toStdString();
+        qputenv("TESSAVIEW_PORTS", logger.device().toLocal8Bit());
+    }
+
+    void StartProgram(bool show = false)
+    {
+        app = std::make_unique<CLoggerApp>();
+        CLoggerApp::Options o;
+        o.home = home.path();
+        if (show)
+            o.size = QSize(1200, 800);
+        ASSERT_TRUE(app->InitInstance(o, show));
+        frame = app->frame();
+        ASSERT_NE(frame, nullptr);
+    }
+
+    void Connect()
+    {
+        frame->action(cmd::Connect)->trigger();
+        ASSERT_TRUE(WaitFor([this] { return frame->link().connected(); })) << Texts();
+        frame->UpdateCommandUI();
+        // Where the system has serial ports of its own, the user was asked to
+        // choose (and took the first, the simulator); nothing else was shown.
+        for (const SeenWindow& s : answerer->seen())
+            EXPECT_EQ(s.kind, SeenWindow::PortChoice) << s.text.toStdString();
+        answerer->Clear();
+    }
+
+    // How many requests with this letter the logger has taken.
+    int Requests(char letter)
+    {
+        const QByteArray said = logger.standardError();
+        return int(said.count(QByteArray("request '") + letter + '\''));
+    }
+
+    bool WaitForRequests(char letter, int count)
+    {
+        return WaitFor([&] { return Requests(letter) >= count; }) && Requests(letter) == count;
+    }
+
+    CPropertiesPane& setup() { return *frame->setupPane(); }
+    PropertyGrid& grid() { return *setup().grid(); }
+    LoggerConfig& config() { return app->data().config; }
+    bool Enabled(int id) const { return frame->action(id)->isEnabled(); }
+    bool ProgressShown() const { return frame->progressWindow()->isVisible(); }
+    std::string Texts() const { return answerer->texts().join(QStringLiteral(" | ")).toStdString(); }
+
+    std::vector<int> OpenPanes() const
+    {
+        std::vector<int> open;
+        for (int id : {144, 4000, 4001, 132})
+            if (frame->IsPaneOpen(id))
+                open.push_back(id);
+        return open;
+    }
+
+    void ReadSetup()
+    {
+        const QString before = grid().value(P::NameItem);
+        const int asked = Requests('S');
+        grid().setValue(P::NameItem, QString());
+        setup().readButton()->click();
+        ASSERT_TRUE(WaitFor([&] { return !grid().value(P::NameItem).isEmpty(); }))
+            << "was " << before.toStdString() << "; " << Texts();
+        EXPECT_EQ(Requests('S'), asked + 1);
+    }
+
+    // The user's edit of an item: typed and confirmed with Enter, or picked
+    // from its drop-down list.
+    void Commit(int id, const QString& text)
+    {
+        ASSERT_TRUE(grid().editItem(id)) << id;
+        QWidget* editor = grid().activeEditor();
+        ASSERT_NE(editor, nullptr);
+        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            const int target = combo->findText(text);
+            ASSERT_GE(target, 0) << text.toStdString();
+            combo->showPopup();
+            QAbstractItemView* list = combo->view();
+            ASSERT_TRUE(WaitFor([&] { return list->isVisible(); }));
+            const QPoint at = list->visualRect(list->model()->index(target, 0)).center();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        } else {
+            QTest::keyClicks(editor, text);
+            QTest::keyClick(editor, Qt::Key_Return);
+        }
+        ASSERT_TRUE(WaitFor([&] { return grid().activeEditor() == nullptr; }));
+        // The change reaches the pane from the event loop.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+
+    QTemporaryDir home;
+    DemoLogger logger;
+    std::unique_ptr<apptest::ModalAnswerer> answerer;
+    std::unique_ptr<CLoggerApp> app;
+    CMainFrame* frame = nullptr;
+};
+
+TEST_F(LoggerCommandsTest, ConnectBringsTheSetupPaneAndEmptiesTheShownLog)
+{
+    StartLogger();
+    StartProgram();
+    const QString sample = home.path() + QStringLiteral("/Logfiles/ROOM_20110308_1435.logu");
+    ASSERT_TRUE(apptest::WriteSampleLog(sample, 2, 40));
+    ASSERT_TRUE(app->OpenDocumentFile(sample));
+    frame->UpdateCommandUI();
+    ASSERT_TRUE(Enabled(cmd::DataList));
+
+    Connect();
+    EXPECT_EQ(OpenPanes(), std::vector<int>{pane::SetupId});
+    EXPECT_EQ(frame->currentPane(), pane::Setup);
+    EXPECT_EQ(frame->paneText(2), QStringLiteral("Connected"));
+    EXPECT_EQ(app->data().store.recordCount, 0u) << "the log shown so far counts as empty";
+    EXPECT_FALSE(ProgressShown());
+    EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
+    for (QToolButton* b : {setup().readButton(), setup().writeButton(), setup().clockButton()})
+        EXPECT_TRUE(b->isEnabled()) << b->toolTip().toStdString();
+    // The setup is not read on its own: the grid still shows nothing.
+    EXPECT_EQ(grid().value(P::NameItem), QString());
+
+    EXPECT_FALSE(Enabled(cmd::Connect));
+    for (int id : {cmd::Disconnect, cmd::Setup, cmd::Download, cmd::DeleteAll})
+        EXPECT_TRUE(Enabled(id)) << id;
+    for (int id : {cmd::DataList, cmd::Query, cmd::OriginalView, cmd::SaveExcel, cmd::SaveTxt, cmd::SaveBmp})
+        EXPECT_FALSE(Enabled(id)) << id;
+
+    frame->action(cmd::Disconnect)->trigger();
+    EXPECT_FALSE(frame->link().connected());
+    EXPECT_EQ(frame->paneText(2), QStringLiteral("Disconnect"));
+    EXPECT_TRUE(Enabled(cmd::Connect));
+    for (int id : {cmd::Disconnect, cmd::Setup, cmd::Download, cmd::DeleteAll})
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (QToolButton* b : {setup().readButton(), setup().writeButton(), setup().clockButton()})
+        EXPECT_FALSE(b->isEnabled()) << b->toolTip().toStdString();
+    EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
+}
+
+TEST_F(LoggerCommandsTest, ReadSetupFillsTheGrid)
+{
+    StartLogger();
+    StartProgram();
+    Connect();
+    ReadSetup();
+    const struct {
+        int id;
+        const char* shown;
+    } items[] = {
+        {P::NameItem, "LAB FRIDGE"},
+        {P::TypeItem, "Temperature and Humidity Logger"},
+        {P::ModelItem, "SIM-01"},
+        {P::SerialItem, "LAB0000042"},
+        {P::IntervalItem, "600"},
+        {P::LogCountItem, "300"},
+        {P::CapacityItem, "43690"},  // records of 6 bytes in 262144 bytes
+        {P::UnitItem, "C"},
+        {P::StartModeItem, "No delay"},
+        {P::DelayItem, "0"},
+        {P::Offset1Item, "0.0"},
+    };
+    for (const auto& item : items)
+        EXPECT_EQ(grid().value(item.id), QString::fromLatin1(item.shown)) << item.id;
+    EXPECT_FALSE(ProgressShown());
+    EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
+}
+
+TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
+{
+    StartLogger();
+    StartProgram(true);
+    Connect();
+    ReadSetup();
+
+    Commit(P::NameItem, QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+    EXPECT_STREQ(config().loggerName, "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(grid().value(P::NameItem), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+    Commit(P::UnitItem, QStringLiteral("F"));
+    EXPECT_EQ(config().celsius, 0);
+    Commit(P::UnitItem, QStringLiteral("C"));
+    EXPECT_EQ(config().celsius, 1);
+    Commit(P::UnitItem, QStringLiteral("F"));
+    Commit(P::Ch1HighItem, QStringLiteral("300"));
+    EXPECT_EQ(config().alarmHigh1, 44);
+    EXPECT_EQ(grid().value(P::Ch1HighItem), QStringLiteral("300"));
+    Commit(P::Offset1Item, QStringLiteral("-1.25"));
+    EXPECT_FLOAT_EQ(config().channelOffset[0], -1.25f);
+
+    // Interval 1 is refused after the question, and nothing is sent.
+    Commit(P::IntervalItem, QStringLiteral("1"));
+    setup().writeButton()->click();
+    ASSERT_TRUE(answerer->WaitForText(QStringLiteral("The configuration is invalid. Please check it."))) << Texts();
+    EXPECT_EQ(answerer->texts().first(), WriteQuestion);
+    // Cancel on the question ends the command as well.
+    answerer->Clear();
+    answerer->decide = [](const SeenWindow& s) { return s.text != WriteQuestion; };
+    setup().writeButton()->click();
+    ASSERT_TRUE(WaitFor([&] { return answerer->Saw(WriteQuestion); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(answerer->texts(), QStringList{WriteQuestion});
+    EXPECT_FALSE(ProgressShown());
+    EXPECT_EQ(Requests('U'), 0);
+    answerer->decide = nullptr;
+
+    // A serial number of 9 characters: the message, and the identity all zero.
+    answerer->Clear();
+    Commit(P::SerialItem, QStringLiteral("123456789"));
+    ASSERT_TRUE(answerer->WaitForText(
+        QStringLiteral("Failed to synchronize configuration to the logger: The SN must includes 10 characters.")))
+        << Texts();
+    EXPECT_EQ(answerer->seen().back().title, QStringLiteral("VORNA Logger"));
+    EXPECT_EQ(std::memcmp(config().loggerId, "\0\0\0\0\0\0\0\0\0\0", 10), 0);
+    EXPECT_EQ(grid().value(P::SerialItem), QStringLiteral("123456789"));
+
+    Commit(P::IntervalItem, QStringLiteral("2"));
+    answerer->Clear();
+    setup().writeButton()->click();
+    ASSERT_TRUE(answerer->WaitForText(QStringLiteral("Successfully to set new configuration to the logger.")))
+        << Texts();
+    EXPECT_EQ(Requests('U'), 1);
+    EXPECT_FALSE(ProgressShown());
+
+    // The logger reports the new setup; it kept its serial number, since the
+    // request carried ten zero bytes.
+    ReadSetup();
+    EXPECT_EQ(grid().value(P::NameItem), QStringLiteral("ABCDEFGHIJKLMNOP"));
+    EXPECT_EQ(grid().value(P::UnitItem), QStringLiteral("F"));
+    EXPECT_EQ(grid().value(P::IntervalItem), QStringLiteral("2"));
+    EXPECT_EQ(grid().value(P::Ch1HighItem), QStringLiteral("44"));
+    EXPECT_EQ(grid().value(P::Offset1Item), QStringLiteral("-1.2"));
+    EXPECT_EQ(grid().value(P::SerialItem), QStringLiteral("LAB0000042"));
+
+    // The pane's children follow its size in the dock.
+    QDockWidget* dock = frame->paneDock(pane::SetupId);
+    for (int width : {180, 300}) {
+        frame->resizeDocks({dock}, {width}, Qt::Horizontal);
+        ASSERT_TRUE(WaitFor([&] { return std::abs(setup().width() - width) < 40; })) << setup().width();
+        const int w = setup().width();
+        const int h = setup().height();
+        EXPECT_EQ(setup().readButton()->geometry(), QRect(w / 9, 5, 29, 29));
+        EXPECT_EQ(setup().writeButton()->geometry(), QRect(3 * (w / 9), 5, 29, 29));
+        EXPECT_EQ(setup().clockButton()->geometry(), QRect(7 * (w / 9), 5, 29, 29));
+        EXPECT_EQ(grid().geometry(), P::LayoutFor(w, h).grid);
+        EXPECT_EQ(grid().descriptionHeight(), std::max(10, int(h * 0.2)));
+    }
+}
+
+TEST_F(LoggerCommandsTest, SetClockAnswersWithItsMessage)
+{
+    StartLogger();
+    StartProgram();
+    Connect();
+    setup().clockButton()->click();
+    ASSERT_TRUE(answerer->WaitForText(QStringLiteral("Successfully set the logger time."))) << Texts();
+    EXPECT_EQ(Requests('['), 1);
+    EXPECT_FALSE(ProgressShown());
+    EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+}
+
+TEST_F(LoggerCommandsTest, DownloadSavesListsAndDrawsTheLog)
+{
+    StartLogger();
+    StartProgram(true);
+    Connect();
+    const int drawnBefore = frame->view()->chartDrawCount();
+
+    // While the stream comes in, Setup waits and Download stays enabled.
+    bool looked = false;
+    answerer->whileProgress = [&] {
+        if (frame->link().activeCommand() != LinkSession::Downloading)
+            return;
+        frame->UpdateCommandUI();
+        EXPECT_FALSE(Enabled(cmd::Setup));
+        EXPECT_TRUE(Enabled(cmd::Download));
+        looked = true;
+    };
+    frame->action(cmd::Download)->trigger();
+    // The command returns once the user has closed its dialog.
+    ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
+    const SeenWindow& dialog = answerer->seen().front();
+    EXPECT_EQ(dialog.kind, SeenWindow::Progress);
+    EXPECT_EQ(dialog.title, QStringLiteral("Tessaview U Messages"));
+    EXPECT_EQ(dialog.text, QStringLiteral("Successfully downloaded all the logs from the logger."));
+    ASSERT_GE(dialog.texts.size(), 3) << dialog.texts.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_EQ(dialog.texts.first(), QStringLiteral("Begin to download logs from the logger. Please wait..."));
+    // 8 packets of up to 40 records of 8 bytes, 26 bytes around each.
+    EXPECT_TRUE(dialog.texts.contains(QStringLiteral("Downloading data from the logger:   2608 bytes")))
+        << dialog.texts.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_TRUE(looked);
+
+    const LogStore& store = app->data().store;
+    EXPECT_EQ(store.recordCount, 300u);
+    EXPECT_EQ(store.channelCount, 2u);
+    EXPECT_STREQ(store.loggerName, "LAB FRIDGE");
+    EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+
+    const QStringList saved = QDir(home.path() + QStringLiteral("/Logfiles"))
+                                  .entryList({QStringLiteral("*.logu")}, QDir::Files);
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_TRUE(saved.first().startsWith(QStringLiteral("LAB FRIDGE_"))) << saved.first().toStdString();
+    EXPECT_EQ(store.currentLogName, saved.first());
+    auto reread = std::make_unique<LogStore>();
+    ASSERT_TRUE(ReadLogFile(home.path() + QStringLiteral("/Logfiles/") + saved.first(), *reread).ok());
+    EXPECT_EQ(reread->recordCount, 300u);
+
+    // The file list is in front with the new log in it; the chart is drawn.
+    EXPECT_EQ(OpenPanes(), std::vector<int>{pane::FileListId});
+    auto* list = qobject_cast<CFileListPane*>(frame->paneWindow(pane::FileListId));
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(list->tree()->findItems(saved.first(), Qt::MatchExactly | Qt::MatchRecursive).isEmpty());
+    EXPECT_GT(frame->view()->chartDrawCount(), drawnBefore);
+    EXPECT_TRUE(frame->windowTitle().startsWith(saved.first())) << frame->windowTitle().toStdString();
+
+    frame->UpdateCommandUI();
+    for (int id : {cmd::DataList, cmd::Query, cmd::SaveTxt, cmd::Setup, cmd::Download})
+        EXPECT_TRUE(Enabled(id)) << id;
+}
+
+TEST_F(LoggerCommandsTest, EraseAsksFirstAndEmptiesTheLogger)
+{
+    StartLogger();
+    StartProgram();
+    Connect();
+
+    answerer->decide = [](const SeenWindow&) { return false; };
+    frame->action(cmd::DeleteAll)->trigger();
+    ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
+    EXPECT_EQ(answerer->seen().front().kind, SeenWindow::Box);
+    EXPECT_EQ(answerer->seen().front().title, QStringLiteral("Confirm"));
+    EXPECT_EQ(answerer->seen().front().text, EraseQuestion);
+    EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+
+    answerer->decide = nullptr;
+    answerer->Clear();
+    frame->action(cmd::DeleteAll)->trigger();
+    EXPECT_EQ(frame->link().activeCommand(), LinkSession::Erasing);
+    EXPECT_FALSE(ProgressShown()) << "the erase shows no progress window";
+    ASSERT_TRUE(answerer->WaitForText(QStringLiteral("Successfully to delete all the logs from the logger.")))
+        << Texts();
+    EXPECT_EQ(Requests('Y'), 1);
+    EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+
+    // Nothing is left: the stream never starts, and an empty log is saved.
+    answerer->Clear();
+    frame->UpdateCommandUI();  // as the idle update does
+    frame->action(cmd::Download)->trigger();
+    ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
+    EXPECT_EQ(answerer->seen().front().text, QStringLiteral("No logs were found in the logger."));
+    EXPECT_EQ(app->data().store.recordCount, 0u);
+}
+
+TEST_F(LoggerCommandsTest, PulledCableEndsTheConnection)
+{
+    StartLogger({QStringLiteral("--fault"), QStringLiteral("hangup-after-identify")});
+    StartProgram();
+    frame->action(cmd::Connect)->trigger();
+    ASSERT_TRUE(answerer->WaitForText(UnpluggedText)) << Texts();
+    EXPECT_EQ(answerer->texts(), QStringList{UnpluggedText});
+    EXPECT_EQ(OpenPanes(), std::vector<int>{pane::SetupId}) << "it was connected";
+    EXPECT_FALSE(frame->link().connected());
+    frame->UpdateCommandUI();
+    EXPECT_EQ(frame->paneText(2), QStringLiteral("Disconnect"));
+    EXPECT_TRUE(Enabled(cmd::Connect));
+    EXPECT_FALSE(Enabled(cmd::Download));
+    EXPECT_FALSE(setup().readButton()->isEnabled());
+}
+
+// The time-outs, driven by hand: the frame's link runs on fake timers here.
+class SilentLoggerTest : public LoggerCommandsTest {
+protected:
+    void StartSilent(const char* letters)
+    {
+        StartLogger({QStringLiteral("--fault"), QStringLiteral("never-answer"), QStringLiteral("--fault-on"),
+                     QString::fromLatin1(letters)});
+        StartProgram();
+        timers.onExpiry = [this](int id) { frame->link().OnLinkTimer(id); };
+        frame->UseLinkTimers(&timers);
+    }
+
+    // Fires a repeat timer ten times, each time once the logger has taken the
+    // request before (a write purges what the line has not sent yet, as the
+    // 2000 ms between repeats would allow); the request has then gone out 11 times.
+    void RunOutTheRepeats(int id, char letter)
+    {
+        ASSERT_TRUE(WaitForRequests(letter, 1));
+        for (int i = 0; i < LinkSession::Repeats; ++i) {
+            ASSERT_TRUE(timers.Fire(id)) << i;
+            ASSERT_TRUE(WaitForRequests(letter, i + 2)) << i << ": " << Requests(letter);
+        }
+        EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
+        EXPECT_TRUE(ProgressShown());
+    }
+
+    fakelink::FakeTimers timers;
+};
+
+TEST_F(SilentLoggerTest, ConnectGivesUpAfterElevenIdentifyRequests)
+{
+    StartSilent("Q");
+    frame->action(cmd::Connect)->trigger();
+    EXPECT_EQ(timers.Period(LinkSession::IdentifyTimer), 2000);
+    EXPECT_EQ(frame->progressWindow()->text(),
+              QStringLiteral("Connecting to the logger, and the USB port is 1. Please wait..."));
+    RunOutTheRepeats(LinkSession::IdentifyTimer, 'Q');
+    ASSERT_TRUE(timers.Fire(LinkSession::IdentifyTimer));
+    EXPECT_EQ(answerer->texts(), QStringList{QStringLiteral("Connecting failed. Try it again.")});
+    EXPECT_FALSE(timers.IsRunning(LinkSession::IdentifyTimer));
+    EXPECT_FALSE(ProgressShown());
+    EXPECT_FALSE(frame->link().connected());
+    frame->UpdateCommandUI();
+    EXPECT_TRUE(Enabled(cmd::Connect));
+}
+
+TEST_F(SilentLoggerTest, ExchangesTimeOutWithTheirMessages)
+{
+    StartSilent("S[Y");
+    Connect();
+
+    // Read setup: eleven requests, then the time-out, and the window goes.
+    setup().readButton()->click();
+    EXPECT_EQ(timers.Period(LinkSession::ReadSetupTimer), 2000);
+    EXPECT_EQ(frame->progressWindow()->text(),
+              QStringLiteral("Begin to read configuration from the logger. Please wait..."));
+    RunOutTheRepeats(LinkSession::ReadSetupTimer, 'S');
+    ASSERT_TRUE(timers.Fire(LinkSession::ReadSetupTimer));
+    EXPECT_EQ(answerer->texts(), QStringList{TimeoutText});
+    EXPECT_FALSE(ProgressShown());
+
+    // Set clock: one request, no repeat; the window stays as it was.
+    answerer->Clear();
+    setup().clockButton()->click();
+    EXPECT_EQ(timers.Period(LinkSession::SetClockTimer), 2000);
+    ASSERT_TRUE(timers.Fire(LinkSession::SetClockTimer));
+    EXPECT_EQ(answerer->texts(), QStringList{QStringLiteral("Failed to set time to ther logger: time out.")});
+    EXPECT_TRUE(ProgressShown());
+    EXPECT_EQ(frame->progressWindow()->text(), QStringLiteral("Begin to set the logger time..."));
+    EXPECT_TRUE(WaitForRequests('[', 1));
+
+    // Erase: Download and Setup wait for an answer that never comes, also
+    // after the time-out, until another command.
+    answerer->Clear();
+    frame->action(cmd::DeleteAll)->trigger();
+    EXPECT_EQ(timers.Period(LinkSession::EraseTimer), 5000);
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(Enabled(cmd::Download));
+    EXPECT_FALSE(Enabled(cmd::Setup));
+    EXPECT_TRUE(Enabled(cmd::DeleteAll));
+    EXPECT_TRUE(Enabled(cmd::Disconnect));
+    ASSERT_TRUE(timers.Fire(LinkSession::EraseTimer));
+    EXPECT_EQ(answerer->texts(), (QStringList{EraseQuestion, TimeoutText}));
+    EXPECT_TRUE(WaitForRequests('Y', 1));
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(Enabled(cmd::Download));
+    setup().readButton()->click();
+    frame->UpdateCommandUI();
+    EXPECT_TRUE(Enabled(cmd::Download));
+    EXPECT_TRUE(Enabled(cmd::Setup));
+}
+
+TEST_F(LoggerCommandsTest, PortNumberComesFromLoggerIniAndGoesBack)
+{
+    const QString ini = home.path() + QStringLiteral("/Logger.ini");
+    ASSERT_TRUE(apptest::WriteBytes(ini, QByteArray::fromHex("05802502")));
+    StartLogger();
+    StartProgram();
+    EXPECT_EQ(frame->link().portNumber(), 5);
+    Connect();
+    EXPECT_EQ(frame->link().portNumber(), 1) << "the simulator is listed first";
+    app.reset();
+    EXPECT_EQ(apptest::ReadBytes(ini), QByteArray::fromHex("01802502"));
+}
+
+}  // namespace
