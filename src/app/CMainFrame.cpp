@@ -187,8 +187,16 @@ void CMainFrame::UseLinkTimers(ILinkTimers* timers)
 
 void CMainFrame::RunLinkCommand(void (LinkSession::*command)())
 {
+    if (pausing_)
+        return;
     ((*link_).*command)();
     UpdateCommandUI();
+}
+
+bool CMainFrame::IsLoggerCommand(int id)
+{
+    return id == cmd::Connect || id == cmd::Disconnect || id == cmd::Setup || id == cmd::Download
+           || id == cmd::DeleteAll;
 }
 
 CPropertiesPane* CMainFrame::setupPane()
@@ -225,9 +233,16 @@ int CMainFrame::ChoosePort(const QStringList& devices, int initialNumber)
 
 void CMainFrame::Pause(int milliseconds)
 {
+    // The link is half way through a Disconnect: a command started now would
+    // run on a transport already shut down (a download would save an empty
+    // log), so the logger commands wait until it is over.
+    pausing_ = true;
+    UpdateCommandUI();
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+    pausing_ = false;
+    UpdateCommandUI();
 }
 
 // ---------------------------------------------------------------- commands
@@ -359,6 +374,8 @@ CLoggerView* CMainFrame::CreateView()
 
 void CMainFrame::OnCommand(int id)
 {
+    if (pausing_ && IsLoggerCommand(id))
+        return;
     emit commandRun(id);
     switch (id) {
     case cmd::New:
@@ -452,7 +469,7 @@ void CMainFrame::UpdateCommandUI()
 {
     const CommandState s = commandState();
     for (auto it = actions_.cbegin(); it != actions_.cend(); ++it)
-        it.value()->setEnabled(CommandRules::IsEnabled(it.key(), s));
+        it.value()->setEnabled(CommandRules::IsEnabled(it.key(), s) && !(pausing_ && IsLoggerCommand(it.key())));
     for (QAction* a : recentActions_)
         a->setEnabled(CommandRules::IsEnabled(cmd::RecentFile, s));
     setPaneText(2, CommandRules::ConnectionText(s));

@@ -146,6 +146,7 @@ private:
     void CreateLink();
     // Runs a command of the logger link, then applies the enabling rules.
     void RunLinkCommand(void (LinkSession::*command)());
+    static bool IsLoggerCommand(int id);
     CLoggerView* CreateView();
     // The platform's standard message box with an exclamation icon, captioned
     // with the application title.
@@ -172,6 +173,7 @@ private:
     std::unique_ptr<QPrinter> printer_;
     QTimer* idleTimer_ = nullptr;
     int currentPane_ = 1;
+    bool pausing_ = false;  // inside the pause of a Disconnect
 
     // The logger link; made with the frame, the transport goes first when it ends.
     std::unique_ptr<CSerialPort> serial_;

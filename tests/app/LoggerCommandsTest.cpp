@@ -223,6 +223,35 @@ TEST_F(LoggerCommandsTest, ConnectBringsTheSetupPaneAndEmptiesTheShownLog)
     EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
 }
 
+TEST_F(LoggerCommandsTest, LoggerCommandsWaitWhileDisconnecting)
+{
+    StartLogger();
+    StartProgram();
+    Connect();
+    // Runs at the first turn of the event loop, which is inside the pause of
+    // the Disconnect.
+    bool looked = false;
+    QTimer::singleShot(0, frame, [&] {
+        looked = true;
+        EXPECT_TRUE(frame->link().connected()) << "still in the Disconnect";
+        for (int id : {cmd::Connect, cmd::Disconnect, cmd::Setup, cmd::Download, cmd::DeleteAll})
+            EXPECT_FALSE(Enabled(id)) << id;
+        // A click that got through anyway starts nothing.
+        frame->OnCommand(cmd::Download);
+        setup().readButton()->click();
+        EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+        EXPECT_FALSE(ProgressShown());
+    });
+    frame->action(cmd::Disconnect)->trigger();
+    EXPECT_TRUE(looked);
+    EXPECT_FALSE(frame->link().connected());
+    EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
+    EXPECT_TRUE(QDir(home.path() + QStringLiteral("/Logfiles")).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(Requests('W'), 0);
+    EXPECT_EQ(Requests('S'), 0);
+    EXPECT_TRUE(Enabled(cmd::Connect));
+}
+
 TEST_F(LoggerCommandsTest, ReadSetupFillsTheGrid)
 {
     StartLogger();
