@@ -634,8 +634,7 @@ QWidget* CMainFrame::AttachPaneWindow(int paneId)
         connect(setup, &CPropertiesPane::writeSetupRequested, this,
                 [this] { RunLinkCommand(&LinkSession::WriteSetup); });
         connect(setup, &CPropertiesPane::setClockRequested, this, [this] { RunLinkCommand(&LinkSession::SetClock); });
-        // Made after a connection (the user opened the pane otherwise): the
-        // buttons follow the link from the start.
+        // A pane first made while a logger is connected starts with its buttons enabled.
         setup->EnableLoggerButtons(link_->connected());
         w = setup;
         break;

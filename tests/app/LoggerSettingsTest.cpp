@@ -3,6 +3,7 @@
 #include "AppTestEnv.h"
 
 #include "app/LoggerSettings.h"
+#include "link/LinkSession.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,7 +66,8 @@ class StartFolderTest : public apptest::StartedApp {};
 TEST_F(StartFolderTest, ChangedPortIsWrittenAsItsLowByte)
 {
     Start();
-    app->settings().portNumber = 12;
+    // The port search changes the link's port number; the frame writes it back.
+    app->frame()->link().setPortNumber(12);
     app->settings().lineSpeed = 38400;
     app.reset();
     EXPECT_EQ(ReadBytes(homePath() + QStringLiteral("Logger.ini")), Bytes({12, 0x00, 0x96, 0x01}));
