@@ -1,8 +1,10 @@
 // The chart view in the middle of the main window.
 #pragma once
 
+#include "chart/ChartInteraction.h"
 #include "chart/ChartLayout.h"
 
+#include <QCursor>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -13,6 +15,7 @@
 
 struct AppData;
 class LogStore;
+class QPainter;
 
 // Shows the open log's chart. The finished chart is kept in a pixmap at the
 // widget's size and device pixel ratio, so that a repaint (or a pointer
@@ -20,6 +23,12 @@ class LogStore;
 // rebuilt when the size changes, on RedrawChartNow, on InvalidateChart and
 // when the store no longer holds what it was drawn from. With nothing to show
 // the view is plain RGB(0, 192, 192).
+//
+// Over the plot the view follows the mouse (ChartInteraction decides): a
+// dotted line and a read-out of the record under the pointer, a dotted band
+// dragged with the left button that narrows the store to its time range, and
+// a right click that asks for the whole log again. The line and the band are
+// painted above the kept chart, so moving them never draws the chart again.
 class CLoggerView : public QWidget {
     Q_OBJECT
 
@@ -41,13 +50,28 @@ public:
 
     static QColor EmptyColour() { return QColor(0, 192, 192); }
 
+    // The mouse state, for tests.
+    const ChartInteraction& interaction() const { return interaction_; }
+
 signals:
     void documentTitleChanged(const QString& title);
+    // The record under the pointer, for the status-bar panes 4, 6, 8 and 10.
+    void readoutChanged(const QString& time, const QString& ch1, const QString& ch2, const QString& ch3);
+    // A zoom band narrowed the store; the chart is repainted already.
+    void storeNarrowed();
+    // A right click in the plot: the open log is to be read again.
+    void reloadRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     // What the pixmap was drawn from; a store that differs from it is drawn
@@ -65,6 +89,9 @@ private:
 
     bool ChartIsCurrent() const;
     void RenderChart();
+    void PaintOverlay(QPainter& painter) const;
+    // Carries out what the interaction decided.
+    void Apply(const InteractionResult& result);
 
     AppData& data_;
     QPixmap chart_;
@@ -72,4 +99,6 @@ private:
     DrawnFrom drawnFrom_;
     PlotRect plotRect_;
     int drawCount_ = 0;
+    ChartInteraction interaction_;
+    QCursor chartCursor_;
 };
