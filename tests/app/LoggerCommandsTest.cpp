@@ -223,6 +223,43 @@ TEST_F(LoggerCommandsTest, ConnectBringsTheSetupPaneAndEmptiesTheShownLog)
     EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
 }
 
+TEST_F(LoggerCommandsTest, SeveralDevicesAskWhichOne)
+{
+    StartLogger();
+    const QString missing = home.path() + QStringLiteral("/no-such-device");
+    qputenv("TESSAVIEW_PORTS", (missing + QLatin1Char(':') + logger.device()).toLocal8Bit());
+    StartProgram();
+    const QStringList devices = frame->portDirectory().Devices();
+    ASSERT_GE(devices.size(), 2);
+    ASSERT_LE(devices.size(), 16);
+
+    // Cancel ends the command; the list started on the last device found.
+    answerer->decide = [](const SeenWindow& s) { return s.kind != SeenWindow::PortChoice; };
+    frame->action(cmd::Connect)->trigger();
+    ASSERT_EQ(answerer->seen().size(), 1u);
+    EXPECT_EQ(answerer->seen().front().kind, SeenWindow::PortChoice);
+    EXPECT_EQ(answerer->seen().front().title, QStringLiteral("Select a port manually"));
+    EXPECT_EQ(answerer->seen().front().text, QStringLiteral("%1: %2").arg(devices.size()).arg(devices.last()));
+    EXPECT_FALSE(frame->link().connected());
+    EXPECT_FALSE(ProgressShown());
+
+    // A device that cannot be opened.
+    answerer->decide = nullptr;
+    answerer->Clear();
+    frame->action(cmd::Connect)->trigger();
+    EXPECT_EQ(answerer->texts(), QStringList{QStringLiteral("Failed to connect to the logger..")});
+    EXPECT_FALSE(frame->link().connected());
+    EXPECT_FALSE(ProgressShown());
+
+    // The logger.
+    answerer->portIndex = 1;
+    answerer->Clear();
+    frame->action(cmd::Connect)->trigger();
+    ASSERT_TRUE(WaitFor([this] { return frame->link().connected(); })) << Texts();
+    EXPECT_EQ(frame->link().portNumber(), 2);
+    EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
+}
+
 TEST_F(LoggerCommandsTest, LoggerCommandsWaitWhileDisconnecting)
 {
     StartLogger();

@@ -47,8 +47,8 @@ struct SeenWindow {
 // Looks at the active modal window every few milliseconds, in whatever event
 // loop runs (the dialogs' own loops included). A message dialog is answered
 // once its buttons are enabled; while they are disabled (the progress use)
-// its texts are collected. A port choice takes the first device, where the
-// tests put the simulator.
+// its texts are collected. A port choice takes the device at portIndex (the
+// first, where the tests put the simulator, unless told otherwise).
 class ModalAnswerer {
 public:
     ModalAnswerer()
@@ -62,6 +62,8 @@ public:
     std::function<bool(const SeenWindow&)> decide;
     // Runs on every look while a progress dialog waits with disabled buttons.
     std::function<void()> whileProgress;
+    // The entry a port choice takes, counted from 0.
+    int portIndex = 0;
 
     const std::vector<SeenWindow>& seen() const { return seen_; }
     // The texts of the messages, progress dialogs and boxes answered, in order.
@@ -130,7 +132,7 @@ private:
         } else if (auto* choice = qobject_cast<CDSLCom*>(w)) {
             SeenWindow s{SeenWindow::PortChoice, choice->windowTitle(), choice->portList()->currentText(), {}};
             seen_.push_back(s);
-            choice->portList()->setCurrentIndex(0);
+            choice->portList()->setCurrentIndex(portIndex);
             if (Decide(s))
                 choice->accept();
             else
