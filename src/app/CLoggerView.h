@@ -57,7 +57,7 @@ signals:
     void documentTitleChanged(const QString& title);
     // The record under the pointer, for the status-bar panes 4, 6, 8 and 10.
     void readoutChanged(const QString& time, const QString& ch1, const QString& ch2, const QString& ch3);
-    // A zoom band narrowed the store; the chart is repainted already.
+    // A zoom band narrowed the store; the chart is already scheduled for a repaint.
     void storeNarrowed();
     // A right click in the plot: the open log is to be read again.
     void reloadRequested();
