@@ -35,6 +35,8 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSettings>
 #include <QShortcut>
@@ -130,6 +132,8 @@ CMainFrame::CMainFrame(CLoggerApp& app, QWidget* parent) : QMainWindow(parent), 
     view_ = CreateView();
     setCentralWidget(view_);
     CreatePanes();
+    report_ = std::make_unique<ReportPrinter>(app_.data().store, *this);
+    exports_ = std::make_unique<ChartExportCommands>(app_.data().store, *this);
 
     progress_ = new CCommProgressDlg(this);
     progress_->hide();
@@ -369,6 +373,17 @@ CLoggerView* CMainFrame::CreateView()
 {
     auto* view = new CLoggerView(app_.data(), this);
     connect(view, &CLoggerView::documentTitleChanged, this, [this](const QString& t) { app_.doc().SetTitle(t); });
+    connect(view, &CLoggerView::readoutChanged, this,
+            [this](const QString& time, const QString& ch1, const QString& ch2, const QString& ch3) {
+                setPaneText(4, time);
+                setPaneText(6, ch1);
+                setPaneText(8, ch2);
+                setPaneText(10, ch3);
+            });
+    connect(view, &CLoggerView::reloadRequested, this, &CMainFrame::ReloadWholeLog);
+    // storeNarrowed needs nothing here: the view repaints itself, and the
+    // record list is a snapshot that is filled again when its pane next
+    // comes to the front.
     return view;
 }
 
@@ -401,6 +416,21 @@ void CMainFrame::OnCommand(int id)
         dialog.exec();
         break;
     }
+    case cmd::Print:
+        PrintReport();
+        break;
+    case cmd::PrintPreview:
+        PreviewReport();
+        break;
+    case cmd::SaveTxt:
+        exports_->ExportTxt();
+        break;
+    case cmd::SaveExcel:
+        exports_->ExportExcel();
+        break;
+    case cmd::SaveBmp:
+        exports_->ExportBmp();
+        break;
     case cmd::Connect:
         link_->Connect();
         break;
@@ -427,7 +457,7 @@ void CMainFrame::OnCommand(int id)
         ShowOnlyPane(pane::Query);
         break;
     case cmd::OriginalView:
-        app_.doc().LoadCurrentLog();
+        ReloadWholeLog();
         break;
     case cmd::About:
         app_.ShowAbout(this);
@@ -439,7 +469,6 @@ void CMainFrame::OnCommand(int id)
         ShowHelp();
         break;
     default:
-        // Printing and the exports are wired in by their own parts.
         break;
     }
     UpdateCommandUI();
@@ -453,6 +482,47 @@ QPrinter* CMainFrame::printer()
         printer_->setPageOrientation(QPageLayout::Landscape);
     }
     return printer_.get();
+}
+
+void CMainFrame::PrintReport()
+{
+    QPrinter& p = *printer();
+    if (printDialogHook) {
+        if (!printDialogHook(p))
+            return;
+    } else {
+        QPrintDialog dialog(&p, this);
+        // The report is one page: there is no range to choose.
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        dialog.setMinMax(1, 1);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
+    const ReportPrinter::JobResult result = report_->PrintJob(p);
+    if (result != ReportPrinter::JobResult::Printed)
+        ShowMessage(ReportPrinter::JobMessage(result, p));
+}
+
+void CMainFrame::PreviewReport()
+{
+    QPrintPreviewDialog dialog(printer(), this);
+    dialog.setWindowTitle(QStringLiteral("Print Preview"));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* p) { report_->PaintPreview(*p); });
+    // Every page is drawn landscape, so the portrait choice would only redraw
+    // the same page.
+    for (QAction* a : dialog.findChildren<QAction*>())
+        if (a->objectName() == QLatin1String("portraitAction") || a->text() == QLatin1String("Portrait"))
+            a->setEnabled(false);
+    dialog.exec();
+    report_->EndPrinting();
+}
+
+void CMainFrame::ReloadWholeLog()
+{
+    app_.doc().LoadCurrentLog();
+    UpdateCommandUI();
 }
 
 CommandState CMainFrame::commandState() const
@@ -505,6 +575,31 @@ void CMainFrame::RebuildRecentMenu()
         recentActions_ << a;
     }
     UpdateCommandUI();
+}
+
+QString CMainFrame::ChooseExportPath(const QString& filter)
+{
+    QString path;
+    if (exportPathChooser) {
+        path = exportPathChooser(filter);
+    } else {
+        // No suggested name and no default suffix; the dialog asks before an
+        // existing file is replaced.
+        path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), exportFolder_, filter);
+    }
+    if (!path.isEmpty())
+        exportFolder_ = QFileInfo(path).absolutePath();
+    return path;
+}
+
+QSize CMainFrame::ChartSize() const
+{
+    return view_->size();
+}
+
+QFont CMainFrame::ChartFont() const
+{
+    return view_->font();
 }
 
 QString CMainFrame::ChooseFile(bool save)

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "app/CLoggerDoc.h"
+#include "app/ChartExportCommands.h"
+#include "app/ReportPrinter.h"
 #include "app/CommandRules.h"
 #include "link/LinkInterfaces.h"
 
@@ -27,14 +29,21 @@ class QDockWidget;
 class QLabel;
 class QMenu;
 class QPrinter;
+class QPrintPreviewDialog;
 class QTimer;
 class QToolBar;
 
 // Owns the logger link: the serial transport, the device list, the window
 // timers and LinkSession, which decides every exchange. The frame is the
 // link's message sink (the message dialog, the standard boxes and the
-// progress window) and its pane actions.
-class CMainFrame : public QMainWindow, public CLoggerDoc::Host, public IMessageSink, public IPaneActions {
+// progress window) and its pane actions. The frame also runs the chart's
+// printing and exports, lending them its panes, dialogs and view.
+class CMainFrame : public QMainWindow,
+                   public CLoggerDoc::Host,
+                   public IMessageSink,
+                   public IPaneActions,
+                   public IReportPanes,
+                   public IExportHost {
     Q_OBJECT
 public:
     explicit CMainFrame(CLoggerApp& app, QWidget* parent = nullptr);
@@ -47,7 +56,7 @@ public:
     // Panes: 1 File List, 2 Setup, 3 Data List, 4 Query (pane::Code).
     void ShowOnlyPane(int pane) override;
     // Shows the pane named by currentPane again, leaving the others as they are.
-    void RestoreCurrentPane();
+    void RestoreCurrentPane() override;
     void CloseAllPanes() override;
     int currentPane() const { return currentPane_; }
     // Whether the pane with the given title id (pane::Id) is open.
@@ -86,6 +95,8 @@ public:
     CCommProgressDlg* progressWindow() const { return progress_; }
     // The printer that Printer Setup configures and printing uses; made on first use.
     QPrinter* printer();
+    // Printing and the preview of the analysis report.
+    ReportPrinter& reportPrinter() { return *report_; }
 
     // The recent-file entries of the File menu changed.
     void RebuildRecentMenu();
@@ -98,6 +109,12 @@ public:
     // Picks a file for Open (save false) and Save As (save true); empty for
     // cancel. Tests replace the file dialogs.
     std::function<QString(bool save)> fileChooser;
+    // Picks the file of an export (the filter tells which); empty for
+    // cancel. Tests replace the save dialog.
+    std::function<QString(const QString& filter)> exportPathChooser;
+    // Stands in for the print dialog: false cancels. Tests choose the
+    // printer's output here.
+    std::function<bool(QPrinter&)> printDialogHook;
 
     // CLoggerDoc::Host and IMessageSink: the message dialog.
     void ShowMessage(const QString& text) override;
@@ -125,6 +142,11 @@ public:
     int ChoosePort(const QStringList& devices, int initialNumber) override;
     // Waits while the event loop runs on, so the window keeps painting.
     void Pause(int milliseconds) override;
+
+    // IExportHost
+    QString ChooseExportPath(const QString& filter) override;
+    QSize ChartSize() const override;
+    QFont ChartFont() const override;
 
 signals:
     // A command reached its handler (for those that watch the commands).
@@ -160,6 +182,10 @@ private:
     void SaveLayouts();
     void ShowHelp();
     QString ChooseFile(bool save);
+    // The whole open log again, as after "Original View(100%)".
+    void ReloadWholeLog();
+    void PrintReport();
+    void PreviewReport();
 
     CLoggerApp& app_;
     QHash<int, QAction*> actions_;
@@ -171,6 +197,9 @@ private:
     CLoggerView* view_ = nullptr;
     CCommProgressDlg* progress_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
+    std::unique_ptr<ReportPrinter> report_;
+    std::unique_ptr<ChartExportCommands> exports_;
+    QString exportFolder_;  // where the last export went; the next save dialog starts there
     QTimer* idleTimer_ = nullptr;
     int currentPane_ = 1;
     bool pausing_ = false;  // inside the pause of a Disconnect

@@ -1,0 +1,44 @@
+// The three exports of the open log: records to a text file or an Excel
+// workbook, the chart to a 16-bit BMP picture.
+#pragma once
+
+#include <QFont>
+#include <QSize>
+#include <QString>
+
+class LogStore;
+
+// What the exports need of the main window.
+class IExportHost {
+public:
+    virtual ~IExportHost() = default;
+    // The save dialog with this filter, asking before an existing file is
+    // replaced; an empty path when the user cancels.
+    virtual QString ChooseExportPath(const QString& filter) = 0;
+    virtual void ShowMessage(const QString& text) = 0;
+    // The chart view's client area and the font the view draws with.
+    virtual QSize ChartSize() const = 0;
+    virtual QFont ChartFont() const = 0;
+};
+
+// Each export writes what the store holds now, so a zoomed or queried log
+// exports only the narrowed records. Failures go to the message dialog; a
+// finished export says nothing.
+class ChartExportCommands {
+public:
+    static constexpr const char* TxtFilter = "TXT file(*.txt)";
+    static constexpr const char* ExcelFilter = "Excel file(*.xls)";
+    static constexpr const char* BmpFilter = "BMP file(*.bmp)";
+
+    ChartExportCommands(LogStore& store, IExportHost& host);
+
+    // Each returns the path written, or an empty string when the user
+    // cancelled or the export failed (and said why).
+    QString ExportTxt();
+    QString ExportExcel();
+    QString ExportBmp();
+
+private:
+    LogStore& store_;
+    IExportHost& host_;
+};
