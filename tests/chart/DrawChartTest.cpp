@@ -267,7 +267,7 @@ TEST(DrawChartTest, AxisTitlesStayWholeAndClearOfLabels)
             *topRow = top;
         return top < 0 ? 0 : bottom - top + 1;
     };
-    const QSize size(640, 420);
+    const QSize size(640, 320);
     const ChartLayout l = ChartLayout::ForStore(QRect(QPoint(0, 0), size), store);
     int top = 0;
     const int shortRows = leftTitleRows(size, &top);
