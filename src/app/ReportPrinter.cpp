@@ -14,6 +14,7 @@ ReportPrinter::ReportPrinter(LogStore& store, IReportPanes& panes) : store_(stor
 void ReportPrinter::PreparePage(QPrinter& printer)
 {
     printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setResolution(PageResolution);
     // The report is one page: a range the user entered would otherwise ask
     // for pages that never come, and a printer told to print page 2 of a
     // one-page job prints nothing.

@@ -22,11 +22,17 @@ public:
 // first two each time it paints (PaintPreview) and the last when it closes.
 class ReportPrinter {
 public:
+    // Dots an inch of the page's pixels. The chart's lines, legend squares
+    // and gaps are sized in those pixels: at 300 a 1-pixel line prints as a
+    // fine but plain line and shows in the preview; at the 1200 of a
+    // high-resolution page it is a hairline the preview all but loses.
+    static constexpr int PageResolution = 300;
+
     ReportPrinter(LogStore& store, IReportPanes& panes);
 
     // Before a page: landscape whatever the printer's own orientation, one
-    // page whatever range was chosen, and pageWidth × pageHeight taken from
-    // the printable area in device pixels.
+    // page whatever range was chosen, pixels of PageResolution, and
+    // pageWidth × pageHeight taken from the printable area in those pixels.
     void PreparePage(QPrinter& printer);
     // Draws the chart in page mode filling (0, 0, pageWidth, pageHeight),
     // with the statistics brought up to date first, then closes the docking

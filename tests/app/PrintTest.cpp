@@ -53,12 +53,12 @@ QString ReadPdf(const QString& pdf, PdfPages& out)
     out.pages = pages.captured(1).toInt();
     out.pointSize = QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble());
 
-    // Hairlines of the printer's own pixels are drawn one pixel wide, as a
-    // printer draws its thinnest line.
+    // As a viewer shows it: lines thinner than a pixel of the picture are
+    // blended in, so a chart of hairlines would all but vanish.
     const QString prefix = pdf + QStringLiteral("-page");
     p.start(toPpm, {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-f"),
-                    QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"),
-                    QStringLiteral("-thinlinemode"), QStringLiteral("solid"), pdf, prefix});
+                    QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-singlefile"), pdf,
+                    prefix});
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return QStringLiteral("pdftoppm: ") + QString::fromLocal8Bit(p.readAllStandardError());
     out.picture = QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
@@ -151,6 +151,7 @@ TEST_F(ReportPrinterTest, ThreeChannelLogPrintsOneLandscapePage)
     EXPECT_EQ(panes.calls, (QStringList{"close", "restore"}));
     EXPECT_TRUE(report->pageMode());
     EXPECT_EQ(printer->pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(printer->resolution(), ReportPrinter::PageResolution);
     const QRect printable = printer->pageRect(QPrinter::DevicePixel).toRect();
     EXPECT_EQ(report->pageWidth(), printable.width());
     EXPECT_EQ(report->pageHeight(), printable.height());
