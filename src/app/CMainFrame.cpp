@@ -513,7 +513,7 @@ void CMainFrame::PreviewReport()
     // Every page is drawn landscape, so the portrait choice would only redraw
     // the same page.
     for (QAction* a : dialog.findChildren<QAction*>())
-        if (a->objectName() == QLatin1String("portraitAction") || a->text() == QLatin1String("Portrait"))
+        if (a->text() == QLatin1String("Portrait"))
             a->setEnabled(false);
     dialog.exec();
     report_->EndPrinting();
