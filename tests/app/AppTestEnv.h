@@ -1,14 +1,14 @@
-// Shared set-up of the application tests: one QApplication whose per-user
-// settings live in a temporary folder, sample logs, and a started program in
-// a temporary program folder.
+// Shared set-up of the application tests: per-user settings in a temporary
+// folder, sample logs, and a started program in a temporary program folder.
+// The application object comes from the shared GUI test environment.
 #pragma once
 
 #include "app/CLoggerApp.h"
 #include "app/CMainFrame.h"
 #include "logdata/LogFile.h"
+#include "support/GuiTestSupport.h"
 #include "support/StoreFixtures.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -19,25 +19,23 @@
 
 namespace apptest {
 
-// The QApplication of the test program. The settings folder is redirected
-// before anything reads it, so no test touches the user's own settings.
-inline QApplication& App()
-{
-    static QTemporaryDir configHome;
-    static const bool redirected = [] {
-        qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
-        qputenv("XDG_DATA_HOME", (configHome.path() + QStringLiteral("/data")).toLocal8Bit());
-        return true;
-    }();
-    (void)redirected;
-    static int argc = 1;
-    static char name[] = "apptest";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: a QApplication torn down among the exit-time statics
-    // outlives parts of Qt it still needs.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+// Points the per-user settings and data folders at a temporary folder. It is
+// made while the test program starts, before the application object exists
+// and before anything reads those folders, so no test touches the user's own
+// settings.
+class SettingsHome {
+public:
+    SettingsHome()
+    {
+        qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", (dir_.path() + QStringLiteral("/data")).toLocal8Bit());
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+inline const SettingsHome settingsHome;
 
 inline void ClearProfile()
 {
@@ -73,7 +71,6 @@ class StartedApp : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        App();
         ClearProfile();
         ASSERT_TRUE(home.isValid());
     }

@@ -2,6 +2,7 @@
 #include "app/CCommProgressDlg.h"
 #include "app/CDSLCom.h"
 #include "link/ProgressStepper.h"
+#include "support/GuiTestSupport.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,45 +12,14 @@
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
-#include <functional>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "CommDialogsTest";
-        static char* argv[] = {name, nullptr};
-        app_ = new QApplication(argc, argv);
-    }
-    void TearDown() override { delete app_; }
-
-private:
-    QApplication* app_ = nullptr;
-};
-const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Runs action on the port dialog once it is the active modal window; checks
-// again on every pass of the event loop until it is.
-void WhenPortDialogOpen(std::function<void(CDSLCom*)> action)
-{
-    QTimer::singleShot(0, [action] {
-        auto* dialog = qobject_cast<CDSLCom*>(QApplication::activeModalWidget());
-        if (dialog && dialog->isVisible())
-            action(dialog);
-        else
-            WhenPortDialogOpen(action);
-    });
-}
+using guitest::WhenOpen;
 
 QStringList Devices(int n)
 {
@@ -211,7 +181,7 @@ TEST(CDSLComTest, ChooseReturnsTheChoiceOrZero)
     };
     for (const Case& k : cases) {
         bool opened = false;
-        WhenPortDialogOpen([&](CDSLCom* dialog) {
+        WhenOpen<CDSLCom>([&](CDSLCom* dialog) {
             opened = true;
             if (k.select >= 0)
                 dialog->portList()->setCurrentIndex(k.select);

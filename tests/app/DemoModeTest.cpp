@@ -10,6 +10,7 @@
 #include "link/LinkSession.h"
 #include "panes/CPropertiesPane.h"
 #include "panes/PropertyGrid.h"
+#include "support/GuiTestSupport.h"
 #include "support/TestPaths.h"
 
 #include <QAction>
@@ -25,7 +26,7 @@
 
 namespace {
 
-using apptest::WaitFor;
+using guitest::WaitUntil;
 
 bool PseudoTerminalAvailable()
 {
@@ -132,7 +133,6 @@ TEST(DemoLoggerTest, FindsTheSimulatorWhereItIsLooked)
 
 TEST(DemoLoggerTest, ProgramsThatNameNoDeviceAreRefusedAndStopped)
 {
-    apptest::App();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     struct Case {
@@ -220,10 +220,10 @@ TEST_F(DemoModeTest, DemoLoggerIsConnectedReadAndStoppedAtExit)
 
     // Connect goes straight to it, with no choice to make.
     frame->action(cmd::Connect)->trigger();
-    ASSERT_TRUE(WaitFor([this] { return frame->link().connected(); })) << messages.join(QStringLiteral(" | ")).toStdString();
+    ASSERT_TRUE(WaitUntil([this] { return frame->link().connected(); })) << messages.join(QStringLiteral(" | ")).toStdString();
     CPropertiesPane* setup = frame->setupPane();
     setup->readButton()->click();
-    ASSERT_TRUE(WaitFor([&] { return !setup->grid()->value(CPropertiesPane::NameItem).isEmpty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !setup->grid()->value(CPropertiesPane::NameItem).isEmpty(); }));
     EXPECT_EQ(setup->grid()->value(CPropertiesPane::NameItem), QStringLiteral("DEMO"));
     EXPECT_EQ(setup->grid()->value(CPropertiesPane::SerialItem), QStringLiteral("DEMO000001"));
     EXPECT_EQ(setup->grid()->value(CPropertiesPane::TypeItem), QStringLiteral("Temperature and Humidity Logger"));
@@ -245,7 +245,7 @@ TEST_F(DemoModeTest, DemoThatCannotStartIsToldAndTheProgramStartsNormally)
     EXPECT_TRUE(app->demoDevice().isEmpty());
     // The message waits until the window is up.
     EXPECT_TRUE(messages.isEmpty());
-    ASSERT_TRUE(WaitFor([this] { return !messages.isEmpty(); }));
+    ASSERT_TRUE(WaitUntil([this] { return !messages.isEmpty(); }));
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.first().startsWith(QStringLiteral("The demo logger could not be started.\r\n")))
         << messages.first().toStdString();

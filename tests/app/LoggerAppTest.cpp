@@ -225,7 +225,6 @@ TEST_F(LoggerAppTest, AboutBox)
 
 TEST(LoggerAppArguments, CommandLine)
 {
-    apptest::App();
     const struct {
         QStringList args;
         bool ok;

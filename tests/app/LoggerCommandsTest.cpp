@@ -14,6 +14,7 @@
 #include "panes/CPropertiesPane.h"
 #include "panes/PropertyGrid.h"
 #include "support/FakeLink.h"
+#include "support/GuiTestSupport.h"
 #include "support/TestPaths.h"
 
 #include <QAbstractItemView>
@@ -34,7 +35,7 @@
 namespace {
 
 using apptest::SeenWindow;
-using apptest::WaitFor;
+using guitest::WaitUntil;
 using P = CPropertiesPane;
 
 const QString UnpluggedText = QStringLiteral("The USB cable was unplugged and the connection was broken.");
@@ -64,7 +65,6 @@ class LoggerCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        apptest::App();
         apptest::ClearProfile();
         if (!PseudoTerminalAvailable())
             GTEST_SKIP() << "no pseudo-terminal here";
@@ -104,7 +104,7 @@ protected:
     void Connect()
     {
         frame->action(cmd::Connect)->trigger();
-        ASSERT_TRUE(WaitFor([this] { return frame->link().connected(); })) << Texts();
+        ASSERT_TRUE(WaitUntil([this] { return frame->link().connected(); })) << Texts();
         frame->UpdateCommandUI();
         // Where the system has serial ports of its own, the user was asked to
         // choose (and took the first, the simulator); nothing else was shown.
@@ -122,7 +122,7 @@ protected:
 
     bool WaitForRequests(char letter, int count)
     {
-        return WaitFor([&] { return Requests(letter) >= count; }) && Requests(letter) == count;
+        return WaitUntil([&] { return Requests(letter) >= count; }) && Requests(letter) == count;
     }
 
     CPropertiesPane& setup() { return *frame->setupPane(); }
@@ -147,7 +147,7 @@ protected:
         const int asked = Requests('S');
         grid().setValue(P::NameItem, QString());
         setup().readButton()->click();
-        ASSERT_TRUE(WaitFor([&] { return !grid().value(P::NameItem).isEmpty(); }))
+        ASSERT_TRUE(WaitUntil([&] { return !grid().value(P::NameItem).isEmpty(); }))
             << "was " << before.toStdString() << "; " << Texts();
         EXPECT_EQ(Requests('S'), asked + 1);
     }
@@ -164,14 +164,14 @@ protected:
             ASSERT_GE(target, 0) << text.toStdString();
             combo->showPopup();
             QAbstractItemView* list = combo->view();
-            ASSERT_TRUE(WaitFor([&] { return list->isVisible(); }));
+            ASSERT_TRUE(WaitUntil([&] { return list->isVisible(); }));
             const QPoint at = list->visualRect(list->model()->index(target, 0)).center();
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         } else {
             QTest::keyClicks(editor, text);
             QTest::keyClick(editor, Qt::Key_Return);
         }
-        ASSERT_TRUE(WaitFor([&] { return grid().activeEditor() == nullptr; }));
+        ASSERT_TRUE(WaitUntil([&] { return grid().activeEditor() == nullptr; }));
         // The change reaches the pane from the event loop.
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
@@ -255,7 +255,7 @@ TEST_F(LoggerCommandsTest, SeveralDevicesAskWhichOne)
     answerer->portIndex = 1;
     answerer->Clear();
     frame->action(cmd::Connect)->trigger();
-    ASSERT_TRUE(WaitFor([this] { return frame->link().connected(); })) << Texts();
+    ASSERT_TRUE(WaitUntil([this] { return frame->link().connected(); })) << Texts();
     EXPECT_EQ(frame->link().portNumber(), 2);
     EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
 }
@@ -347,7 +347,7 @@ TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
     answerer->Clear();
     answerer->decide = [](const SeenWindow& s) { return s.text != WriteQuestion; };
     setup().writeButton()->click();
-    ASSERT_TRUE(WaitFor([&] { return answerer->Saw(WriteQuestion); }));
+    ASSERT_TRUE(WaitUntil([&] { return answerer->Saw(WriteQuestion); }));
     QCoreApplication::processEvents();
     EXPECT_EQ(answerer->texts(), QStringList{WriteQuestion});
     EXPECT_FALSE(ProgressShown());
@@ -386,7 +386,7 @@ TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
     QDockWidget* dock = frame->paneDock(pane::SetupId);
     for (int width : {180, 300}) {
         frame->resizeDocks({dock}, {width}, Qt::Horizontal);
-        ASSERT_TRUE(WaitFor([&] { return std::abs(setup().width() - width) < 40; })) << setup().width();
+        ASSERT_TRUE(WaitUntil([&] { return std::abs(setup().width() - width) < 40; })) << setup().width();
         const int w = setup().width();
         const int h = setup().height();
         EXPECT_EQ(setup().readButton()->geometry(), QRect(w / 9, 5, 29, 29));

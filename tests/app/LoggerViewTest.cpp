@@ -6,11 +6,11 @@
 
 #include "chart/DrawChart.h"
 #include "link/AppData.h"
+#include "support/GuiTestSupport.h"
 #include "support/StoreFixtures.h"
 
 #include <QApplication>
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -21,30 +21,10 @@
 
 namespace {
 
-// One QApplication for the whole program, ended before the program's own
-// static objects go (Qt's end-of-program clean-up needs it gone first).
-class AppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "loggerviewtest";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-
-::testing::Environment* const appEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
-
 class LoggerViewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(QFontDatabase::families().isEmpty()) << "no fonts installed (fonts-dejavu-core)";
         data = std::make_unique<AppData>();
         view = std::make_unique<CLoggerView>(*data);
         view->resize(800, 600);

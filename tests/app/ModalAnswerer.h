@@ -5,11 +5,11 @@
 
 #include "app/CDSLCom.h"
 #include "app/CMsgDlg.h"
+#include "support/GuiTestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -20,20 +20,6 @@
 #include <vector>
 
 namespace apptest {
-
-// Runs the event loop until done() holds; false when the deadline passed first.
-inline bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    QTimer wake;  // so that a wait for more events ends in time to look again
-    wake.start(10);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 // One modal window the answerer closed.
 struct SeenWindow {
@@ -77,9 +63,9 @@ public:
     }
     bool Saw(const QString& text) const { return texts().contains(text); }
     // Waits until a window with this text has been answered.
-    bool WaitForText(const QString& text, int timeoutMs = 10000) const
+    bool WaitForText(const QString& text, int timeoutMs = guitest::DefaultDeadlineMs) const
     {
-        return WaitFor([&] { return Saw(text); }, timeoutMs);
+        return guitest::WaitUntil([&] { return Saw(text); }, timeoutMs);
     }
     const SeenWindow* Find(const QString& text) const
     {

@@ -1,8 +1,8 @@
 // The message dialog: answers, the progress use, late updates, line breaks and wrapping.
 #include "app/CMsgDlg.h"
+#include "support/GuiTestSupport.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -11,49 +11,11 @@
 #include <QTextLayout>
 #include <QTimer>
 
-#include <functional>
-
 #include <gtest/gtest.h>
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "MsgDlgTest";
-        static char* argv[] = {name, nullptr};
-        app_ = new QApplication(argc, argv);
-    }
-    void TearDown() override { delete app_; }
-
-private:
-    QApplication* app_ = nullptr;
-};
-const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Runs action on the message dialog that is open on top, once it has opened
-// (checked every few milliseconds, given up after five seconds).
-void WhenDialogOpen(std::function<void(CMsgDlg*)> action, CMsgDlg* notThis = nullptr)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    const QDeadlineTimer deadline(5000);
-    QObject::connect(timer, &QTimer::timeout, [timer, action, deadline, notThis] {
-        auto* dlg = qobject_cast<CMsgDlg*>(QApplication::activeModalWidget());
-        if (dlg && dlg != notThis && dlg->isVisible()) {
-            timer->deleteLater();
-            timer->stop();
-            action(dlg);
-        } else if (deadline.hasExpired()) {
-            timer->deleteLater();
-            timer->stop();
-            ADD_FAILURE() << "no message dialog opened";
-        }
-    });
-    timer->start();
-}
+using guitest::WhenOpen;
 
 enum class Answer { OkButton, CancelButton, Escape, CloseBox, Enter };
 
@@ -68,7 +30,7 @@ class MsgDlgAskOkCancelTest : public ::testing::TestWithParam<AnswerCase> {};
 TEST_P(MsgDlgAskOkCancelTest, OnlyOkMeansYes)
 {
     const AnswerCase& k = GetParam();
-    WhenDialogOpen([&k](CMsgDlg* dlg) {
+    WhenOpen<CMsgDlg>([&k](CMsgDlg* dlg) {
         switch (k.answer) {
         case Answer::OkButton: dlg->okButton()->click(); break;
         case Answer::CancelButton: dlg->cancelButton()->click(); break;
@@ -92,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, MsgDlgAskOkCancelTest,
 TEST(MsgDlgTest, OpensWithCaptionTextAndImageButtons)
 {
     bool checked = false;
-    WhenDialogOpen([&](CMsgDlg* dlg) {
+    WhenOpen<CMsgDlg>([&](CMsgDlg* dlg) {
         EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Tessaview U Messages"));
         EXPECT_EQ(dlg->textBox()->toPlainText(), QStringLiteral("Hello"));
         EXPECT_TRUE(dlg->textBox()->isReadOnly());
@@ -111,7 +73,7 @@ TEST(MsgDlgTest, OpensWithCaptionTextAndImageButtons)
 TEST(MsgDlgTest, ProgressStaysOpenUntilAnUpdateEnablesItsButtons)
 {
     bool reachedEnd = false;
-    WhenDialogOpen([&](CMsgDlg* dlg) {
+    WhenOpen<CMsgDlg>([&](CMsgDlg* dlg) {
         EXPECT_FALSE(dlg->okButton()->isEnabled());
         EXPECT_FALSE(dlg->cancelButton()->isEnabled());
         EXPECT_EQ(dlg->textBox()->toPlainText(), QStringLiteral("Downloading..."));
@@ -142,7 +104,7 @@ TEST(MsgDlgTest, ProgressStaysOpenUntilAnUpdateEnablesItsButtons)
 
 TEST(MsgDlgTest, UpdateAfterCloseReachesNothing)
 {
-    WhenDialogOpen([](CMsgDlg* dlg) { dlg->okButton()->click(); });
+    WhenOpen<CMsgDlg>([](CMsgDlg* dlg) { dlg->okButton()->click(); });
     CMsgDlg::ShowMessage(nullptr, QStringLiteral("Done."));
     EXPECT_TRUE(CMsgDlg::currentMessageWindow.isNull());
     EXPECT_FALSE(CMsgDlg::UpdateCurrentMessage(QStringLiteral("late"), true));
@@ -151,7 +113,7 @@ TEST(MsgDlgTest, UpdateAfterCloseReachesNothing)
     // A dialog that is closed but not yet destroyed is not reached either.
     CMsgDlg kept;
     kept.messageText = QStringLiteral("kept");
-    WhenDialogOpen([](CMsgDlg* dlg) { dlg->okButton()->click(); });
+    WhenOpen<CMsgDlg>([](CMsgDlg* dlg) { dlg->okButton()->click(); });
     kept.exec();
     EXPECT_FALSE(CMsgDlg::UpdateCurrentMessage(QStringLiteral("later"), false));
     EXPECT_EQ(kept.textBox()->toPlainText(), QStringLiteral("kept"));
@@ -161,10 +123,10 @@ TEST(MsgDlgTest, ProgressUnderANestedMessageStillGetsItsFinalUpdate)
 {
     CMsgDlg* progress = nullptr;
     bool finalSeen = false;
-    WhenDialogOpen([&](CMsgDlg* dlg) {
+    WhenOpen<CMsgDlg>([&](CMsgDlg* dlg) {
         progress = dlg;
         // A second message opens over the progress dialog and takes the updates…
-        WhenDialogOpen(
+        WhenOpen<CMsgDlg>(
             [&](CMsgDlg* nested) {
                 EXPECT_EQ(CMsgDlg::currentMessageWindow.data(), nested);
                 nested->okButton()->click();
@@ -186,7 +148,7 @@ TEST(MsgDlgTest, ProgressUnderANestedMessageStillGetsItsFinalUpdate)
 
 TEST(MsgDlgTest, LineBreaksAndWrapping)
 {
-    WhenDialogOpen([](CMsgDlg* dlg) {
+    WhenOpen<CMsgDlg>([](CMsgDlg* dlg) {
         QPlainTextEdit* box = dlg->textBox();
         EXPECT_EQ(box->toPlainText(), QStringLiteral("\nFailed to open logu file: invalid format."));
         EXPECT_EQ(box->blockCount(), 2);

@@ -110,7 +110,6 @@ class ReportPrinterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        apptest::App();
         ASSERT_TRUE(dir.isValid());
         store = std::make_unique<LogStore>();
         report = std::make_unique<ReportPrinter>(*store, panes);

@@ -1,9 +1,9 @@
 // The chart as drawn: colours at known pixels in 32-bit and 16-bit pictures.
 #include "chart/ChartImage.h"
 #include "chart/DrawChart.h"
-#include "GuiTestEnvironment.h"
 
 #include "logdata/LogStore.h"
+#include "support/GuiTestSupport.h"
 #include "support/StoreFixtures.h"
 
 #include <QGuiApplication>

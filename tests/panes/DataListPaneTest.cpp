@@ -1,9 +1,8 @@
 // The record list: columns and headings, cell texts, the snapshot, the view's settings.
-#include "PaneTestSupport.h"
-
 #include "link/AppData.h"
 #include "panes/CDataListPane.h"
 #include "panes/RecordTableModel.h"
+#include "support/GuiTestSupport.h"
 #include "support/StoreFixtures.h"
 
 #include <QHeaderView>

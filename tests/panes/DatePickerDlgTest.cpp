@@ -1,9 +1,8 @@
 // The query pane: reading and checking the date texts, the calendar popup, Escape.
-#include "PaneTestSupport.h"
-
 #include "link/AppData.h"
 #include "panes/CDatePickerCombo.h"
 #include "panes/CDatePickerDlg.h"
+#include "support/GuiTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
@@ -137,7 +136,7 @@ protected:
     void OnCalendar(std::function<void(QDialog*, QCalendarWidget*)> action)
     {
         bool ran = false;
-        panetest::WhenOpen<QDialog>([&](QDialog* popup) {
+        guitest::WhenOpen<QDialog>([&](QDialog* popup) {
             auto* calendar = popup->findChild<QCalendarWidget*>();
             ASSERT_NE(calendar, nullptr);
             EXPECT_FALSE(dlg->fromCombo()->view()->isVisible()) << "the combo's own list never shows";

@@ -1,10 +1,9 @@
 // The file list pane: the tree, opening, the context-menu rule, rename and delete.
-#include "PaneTestSupport.h"
-
 #include "link/AppData.h"
 #include "link/LinkInterfaces.h"
 #include "panes/CFileListPane.h"
 #include "panes/CRenameDlg.h"
+#include "support/GuiTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -263,7 +262,7 @@ TEST_F(FileListPaneTest, RenameDialogDrivesTheRename)
     ASSERT_TRUE(pane->PrepareFileMenu(QStringLiteral("ROOM_20100315_1430.logu")));
 
     bool checked = false;
-    panetest::WhenOpen<CRenameDlg>([&](CRenameDlg* dlg) {
+    guitest::WhenOpen<CRenameDlg>([&](CRenameDlg* dlg) {
         EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Rename a data file"));
         EXPECT_EQ(dlg->nameEdit()->text(), QStringLiteral("*_*.logu"));
         QStringList labels;
@@ -284,7 +283,7 @@ TEST_F(FileListPaneTest, RenameDialogDrivesTheRename)
 
     // Cancel leaves everything as it is, whatever the box holds.
     ASSERT_TRUE(pane->PrepareFileMenu(QStringLiteral("LAB_20100315_1430.logu")));
-    panetest::WhenOpen<CRenameDlg>([](CRenameDlg* dlg) {
+    guitest::WhenOpen<CRenameDlg>([](CRenameDlg* dlg) {
         dlg->nameEdit()->setText(QStringLiteral("ROOM_1.logu"));
         dlg->cancelButton()->click();
     });

@@ -3,17 +3,16 @@
 
 #include "link/AppData.h"
 #include "panes/PropertyGrid.h"
+#include "support/GuiTestSupport.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
 
@@ -25,47 +24,8 @@
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "PropertiesPaneTest";
-        static char* argv[] = {name, nullptr};
-        app_ = new QApplication(argc, argv);
-    }
-    void TearDown() override { delete app_; }
-
-private:
-    QApplication* app_ = nullptr;
-};
-const auto* const qtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-bool WaitUntil(const std::function<bool()>& done)
-{
-    const QDeadlineTimer deadline(5000);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-// Runs action on the message box once it is the active modal window; checks
-// again on every pass of the event loop until it is.
-void WhenMessageBoxOpen(std::function<void(QMessageBox*)> action)
-{
-    QTimer::singleShot(0, [action] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box && box->isVisible())
-            action(box);
-        else
-            WhenMessageBoxOpen(action);
-    });
-}
+using guitest::WaitUntil;
+using guitest::WhenOpen;
 
 using Kind = PropertyGrid::Kind;
 using P = CPropertiesPane;
@@ -356,7 +316,7 @@ TEST_F(PropertiesPaneTest, ShortSerialNumberShowsTheMessageAndClearsTheIdentity)
 {
     std::memcpy(config().loggerId, "0123456789", 10);
     bool seen = false;
-    WhenMessageBoxOpen([&](QMessageBox* box) {
+    WhenOpen<QMessageBox>([&](QMessageBox* box) {
         seen = true;
         EXPECT_EQ(box->windowTitle(), "VORNA Logger");
         EXPECT_EQ(box->text(),
