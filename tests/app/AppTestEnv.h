@@ -16,6 +16,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace apptest {
 
@@ -53,6 +58,26 @@ inline bool WriteSampleLog(const QString& path, int channels, uint32_t n, const 
     return f.open(QIODevice::WriteOnly) && WriteLogFile(f, *store);
 }
 
+// Whether this system can open a pseudo-terminal, the simulated logger's line.
+inline bool PseudoTerminalAvailable()
+{
+    const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+// The pane ids that are open, in the order of the pane table.
+inline std::vector<int> OpenPanes(const CMainFrame& frame)
+{
+    std::vector<int> open;
+    for (int id : {144, 4000, 4001, 132})
+        if (frame.IsPaneOpen(id))
+            open.push_back(id);
+    return open;
+}
+
 inline QByteArray ReadBytes(const QString& path)
 {
     QFile f(path);
@@ -80,7 +105,9 @@ protected:
     QString homePath() const { return home.path() + QStringLiteral("/"); }
     QString logPath(const QString& name) const { return homePath() + QStringLiteral("Logfiles/") + name; }
 
-    void Start(const QString& file = QString(), bool show = false)
+    // A program object whose messages and questions go to messages (each
+    // question answered with answer) instead of dialogs.
+    void MakeApp()
     {
         app = std::make_unique<CLoggerApp>();
         app->messageHook = [this](const QString& m) { messages << m; };
@@ -88,6 +115,11 @@ protected:
             messages << q;
             return answer;
         };
+    }
+
+    void Start(const QString& file = QString(), bool show = false)
+    {
+        MakeApp();
         CLoggerApp::Options o;
         o.home = home.path();
         o.file = file;
@@ -99,14 +131,17 @@ protected:
         frame->fileChooser = [this](bool save) { return save ? saveChoice : openChoice; };
     }
 
-    // The pane ids that are open, in the order of the pane table.
-    std::vector<int> OpenPanes() const
+    std::vector<int> OpenPanes() const { return apptest::OpenPanes(*frame); }
+
+    // Writes a sample log of n records into the program's log folder and
+    // loads it as the current log.
+    void LoadLog(int channels, uint32_t n)
     {
-        std::vector<int> open;
-        for (int id : {144, 4000, 4001, 132})
-            if (frame->IsPaneOpen(id))
-                open.push_back(id);
-        return open;
+        const QString name = QStringLiteral("ROOM_20110308_1435.logu");
+        ASSERT_TRUE(WriteSampleLog(logPath(name), channels, n));
+        app->data().store.currentLogName = name;
+        app->data().store.currentLogPath = logPath(name);
+        ASSERT_TRUE(app->doc().LoadCurrentLog());
     }
 
     QTemporaryDir home;

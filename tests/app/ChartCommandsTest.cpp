@@ -16,19 +16,9 @@
 namespace {
 
 using apptest::ReadBytes;
-using apptest::WriteSampleLog;
 
 class ChartCommandsTest : public apptest::StartedApp {
 protected:
-    void LoadLog(int channels, uint32_t n)
-    {
-        const QString name = QStringLiteral("ROOM_20110308_1435.logu");
-        ASSERT_TRUE(WriteSampleLog(logPath(name), channels, n));
-        app->data().store.currentLogName = name;
-        app->data().store.currentLogPath = logPath(name);
-        ASSERT_TRUE(app->doc().LoadCurrentLog());
-    }
-
     // Runs an export command with the path the save dialog would return.
     void Export(int command, const QString& chosen)
     {

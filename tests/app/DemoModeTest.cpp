@@ -21,21 +21,12 @@
 #include <csignal>
 #include <cstdlib>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
+using apptest::PseudoTerminalAvailable;
 using guitest::WaitUntil;
-
-bool PseudoTerminalAvailable()
-{
-    const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
 
 bool WriteProgram(const QString& path, const QByteArray& script)
 {
@@ -183,12 +174,7 @@ protected:
     void StartDemo(const QString& simulator)
     {
         variable = std::make_unique<ScopedVariable>(DemoLogger::EnvironmentVariable, simulator.toLocal8Bit());
-        app = std::make_unique<CLoggerApp>();
-        app->messageHook = [this](const QString& m) { messages << m; };
-        app->questionHook = [this](const QString& q) {
-            messages << q;
-            return answer;
-        };
+        MakeApp();
         CLoggerApp::Options o;
         o.home = home.path();
         o.demo = true;

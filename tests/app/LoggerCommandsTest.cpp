@@ -14,26 +14,22 @@
 #include "panes/CPropertiesPane.h"
 #include "panes/PropertyGrid.h"
 #include "support/FakeLink.h"
+#include "support/GridEditing.h"
 #include "support/GuiTestSupport.h"
 #include "support/TestPaths.h"
 
-#include <QAbstractItemView>
 #include <QAction>
-#include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
-#include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include <cstdlib>
 #include <cstring>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace {
 
+using apptest::PseudoTerminalAvailable;
 using apptest::SeenWindow;
 using guitest::WaitUntil;
 using P = CPropertiesPane;
@@ -42,15 +38,6 @@ const QString UnpluggedText = QStringLiteral("The USB cable was unplugged and th
 const QString TimeoutText = QStringLiteral("Time out, please try again.");
 const QString WriteQuestion = QStringLiteral("Are you sure to set new configuration to the logger?");
 const QString EraseQuestion = QStringLiteral("Are you sure to delete all the logs?");
-
-bool PseudoTerminalAvailable()
-{
-    const int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
 
 // The logger named in the tests: two channels, 300 records ten minutes apart.
 QStringList LoggerArguments()
@@ -132,14 +119,7 @@ protected:
     bool ProgressShown() const { return frame->progressWindow()->isVisible(); }
     std::string Texts() const { return answerer->texts().join(QStringLiteral(" | ")).toStdString(); }
 
-    std::vector<int> OpenPanes() const
-    {
-        std::vector<int> open;
-        for (int id : {144, 4000, 4001, 132})
-            if (frame->IsPaneOpen(id))
-                open.push_back(id);
-        return open;
-    }
+    std::vector<int> OpenPanes() const { return apptest::OpenPanes(*frame); }
 
     void ReadSetup()
     {
@@ -152,28 +132,10 @@ protected:
         EXPECT_EQ(Requests('S'), asked + 1);
     }
 
-    // The user's edit of an item: typed and confirmed with Enter, or picked
-    // from its drop-down list.
     void Commit(int id, const QString& text)
     {
-        ASSERT_TRUE(grid().editItem(id)) << id;
-        QWidget* editor = grid().activeEditor();
-        ASSERT_NE(editor, nullptr);
-        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            const int target = combo->findText(text);
-            ASSERT_GE(target, 0) << text.toStdString();
-            combo->showPopup();
-            QAbstractItemView* list = combo->view();
-            ASSERT_TRUE(WaitUntil([&] { return list->isVisible(); }));
-            const QPoint at = list->visualRect(list->model()->index(target, 0)).center();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        } else {
-            QTest::keyClicks(editor, text);
-            QTest::keyClick(editor, Qt::Key_Return);
-        }
-        ASSERT_TRUE(WaitUntil([&] { return grid().activeEditor() == nullptr; }));
+        guitest::CommitGridItem(grid(), id, text);
         // The change reaches the pane from the event loop.
-        QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
     }
 

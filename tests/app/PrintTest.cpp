@@ -24,8 +24,6 @@
 
 namespace {
 
-using apptest::WriteSampleLog;
-
 // A PDF file as poppler reads it.
 struct PdfPages {
     int pages = 0;
@@ -212,15 +210,6 @@ TEST_F(ReportPrinterTest, JobThatCannotStartIsToldAndStillRestoresThePane)
 
 class PrintCommandTest : public apptest::StartedApp {
 protected:
-    void LoadLog(int channels, uint32_t n)
-    {
-        const QString name = QStringLiteral("ROOM_20110308_1435.logu");
-        ASSERT_TRUE(WriteSampleLog(logPath(name), channels, n));
-        app->data().store.currentLogName = name;
-        app->data().store.currentLogPath = logPath(name);
-        ASSERT_TRUE(app->doc().LoadCurrentLog());
-    }
-
     // The Data List as the current pane, with the File List opened beside it
     // by hand: a drawn page closes both, and the end brings back only the
     // Data List.

@@ -3,12 +3,11 @@
 
 #include "link/AppData.h"
 #include "panes/PropertyGrid.h"
+#include "support/GridEditing.h"
 #include "support/GuiTestSupport.h"
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -42,28 +41,7 @@ protected:
     PropertyGrid& grid() { return *pane->grid(); }
     LoggerConfig& config() { return data.config; }
 
-    // The user's commit of an item: typed into its editor and confirmed with
-    // Enter, or picked from its drop-down list.
-    void Commit(int id, const QString& text)
-    {
-        ASSERT_TRUE(grid().editItem(id)) << id;
-        QWidget* editor = grid().activeEditor();
-        ASSERT_NE(editor, nullptr);
-        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            const int target = combo->findText(text);
-            ASSERT_GE(target, 0) << text.toStdString();
-            combo->showPopup();
-            QAbstractItemView* list = combo->view();
-            ASSERT_TRUE(WaitUntil([&] { return list->isVisible(); }));
-            const QPoint at = list->visualRect(list->model()->index(target, 0)).center();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        } else {
-            QTest::keyClicks(editor, text);
-            QTest::keyClick(editor, Qt::Key_Return);
-        }
-        ASSERT_TRUE(WaitUntil([&] { return grid().activeEditor() == nullptr; }));
-        QCoreApplication::sendPostedEvents();
-    }
+    void Commit(int id, const QString& text) { guitest::CommitGridItem(grid(), id, text); }
 
     AppData data;
     std::unique_ptr<CPropertiesPane> pane;
