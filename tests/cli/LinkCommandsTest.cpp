@@ -7,6 +7,8 @@
 #include "logdata/LogStore.h"
 #include "support/TestPaths.h"
 
+#include "support/CoreTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -30,11 +32,7 @@ class LinkCommandsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        static int argc = 1;
-        static char name[] = "LinkCommandsTest";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        coretest::EnsureCoreApplication();
     }
 
     void SetUp() override

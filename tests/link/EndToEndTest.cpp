@@ -14,6 +14,8 @@
 #include "support/FakeLink.h"
 #include "support/TestPaths.h"
 
+#include "support/CoreTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -31,19 +33,7 @@ namespace {
 const QString UnpluggedText = QStringLiteral("The USB cable was unplugged and the connection was broken.");
 const QString DownloadDoneText = QStringLiteral("Successfully downloaded all the logs from the logger.");
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QTimer tick;
-    tick.start(10);
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
+using coretest::WaitUntil;
 
 std::string Texts(const QStringList& texts)
 {
@@ -54,11 +44,7 @@ class EndToEndTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        static int argc = 1;
-        static char name[] = "EndToEndTest";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        coretest::EnsureCoreApplication();
     }
 
     void SetUp() override

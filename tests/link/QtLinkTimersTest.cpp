@@ -2,6 +2,8 @@
 // of a running timer restarts it, each id on its own.
 #include "link/QtLinkTimers.h"
 
+#include "support/CoreTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -14,29 +16,17 @@
 
 namespace {
 
+// Timer expiries come well within three seconds.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 3000)
 {
-    QElapsedTimer clock;
-    clock.start();
-    QTimer tick;
-    tick.start(5);
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
+    return coretest::WaitUntil(done, timeoutMs);
 }
 
 class QtLinkTimersTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        static int argc = 1;
-        static char name[] = "QtLinkTimersTest";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        coretest::EnsureCoreApplication();
     }
 
     std::vector<int> expiries;

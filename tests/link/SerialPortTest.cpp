@@ -4,6 +4,8 @@
 
 #include "PseudoTerminal.h"
 
+#include "support/CoreTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -26,27 +28,10 @@ namespace {
 
 QCoreApplication& App()
 {
-    static int argc = 1;
-    static char name[] = "SerialPortTest";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = new QCoreApplication(argc, argv);
-    return *app;
+    return coretest::EnsureCoreApplication();
 }
 
-// Runs the event loop until done() holds or timeoutMs has passed.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QTimer tick;
-    tick.start(5);
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
+using coretest::WaitUntil;
 
 QByteArray Pattern(int size, int seed = 0)
 {

@@ -7,6 +7,8 @@
 
 #include "support/TestPaths.h"
 
+#include "support/CoreTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -458,11 +460,7 @@ class SimulatorProgramTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        static int argc = 1;
-        static char name[] = "SimulatorTest";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        coretest::EnsureCoreApplication();
     }
 
     void SetUp() override
