@@ -8,11 +8,14 @@ CMAKE_GEN  := -G Ninja
 
 APT_PACKAGES := g++ cmake ninja-build ccache qt6-base-dev qt6-serialport-dev libgtest-dev \
                 libbenchmark-dev fonts-dejavu-core xvfb xauth xdotool imagemagick \
-                poppler-utils python3-xlrd fonts-wqy-microhei
+                poppler-utils python3-xlrd fonts-wqy-microhei \
+                dpkg-dev file desktop-file-utils appstream shared-mime-info groff-base
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test test-fast test-asan bench clean
+PREFIX ?= /usr/local
+
+.PHONY: all deps configure build run test test-fast test-asan bench install package clean
 
 all: build
 
@@ -57,6 +60,15 @@ test-asan: deps
 
 bench: build
 	@for b in $(BUILD)/bench/*Bench; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done
+
+# Installs the programs, the simulator, the desktop entry, the log file type,
+# the icons and the manual pages below PREFIX (DESTDIR works as usual).
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package $(BUILD)/tessaview_<version>_<arch>.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -9,6 +9,12 @@
 
 #include <algorithm>
 
+// Where an installed copy keeps the simulator, relative to its own bin folder
+// (the build passes the one its install rules use).
+#ifndef TV_SIMULATOR_FROM_BINDIR
+#define TV_SIMULATOR_FROM_BINDIR "../libexec/tessaview"
+#endif
+
 namespace {
 
 bool IsRunnable(const QString& path)
@@ -54,7 +60,11 @@ QString DemoLogger::FindProgram(const QString& named, const QString& programDir,
         return {};
     }
     const QDir dir(programDir);
-    const QString candidates[] = {dir.filePath(program), dir.filePath(QStringLiteral("../../tools/logger-sim/") + program)};
+    const QString candidates[] = {
+        dir.filePath(QStringLiteral(TV_SIMULATOR_FROM_BINDIR "/") + program),
+        dir.filePath(program),
+        dir.filePath(QStringLiteral("../../tools/logger-sim/") + program),
+    };
     for (const QString& candidate : candidates) {
         if (IsRunnable(candidate))
             return QDir::cleanPath(QFileInfo(candidate).absoluteFilePath());
@@ -63,9 +73,10 @@ QString DemoLogger::FindProgram(const QString& named, const QString& programDir,
     if (!onPath.isEmpty())
         return onPath;
     if (error)
-        *error = QStringLiteral("The program %1 was found neither beside Tessaview U, nor in its build folder, nor on "
-                                "PATH. %2 can name it.")
-                     .arg(program, QString::fromLatin1(EnvironmentVariable));
+        *error = QStringLiteral("The program %1 was found neither in %2, nor beside Tessaview U, nor in its build "
+                                "folder, nor on PATH. %3 can name it.")
+                     .arg(program, QDir::cleanPath(dir.absoluteFilePath(QStringLiteral(TV_SIMULATOR_FROM_BINDIR))),
+                          QString::fromLatin1(EnvironmentVariable));
     return {};
 }
 

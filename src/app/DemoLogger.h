@@ -35,10 +35,12 @@ public:
     static QStringList DemoArguments();
 
     // The simulator program: the one named by the environment variable when
-    // it is set (and nothing else then), else the one beside the program, else
-    // the one in the build tree's tools folder (the program lies in
-    // <build>/src/app, the simulator in <build>/tools/logger-sim), else one on
-    // PATH. Empty with the reason in error when there is none.
+    // it is set (and nothing else then), else an installed one (the program in
+    // <prefix>/bin, the simulator in <prefix>/libexec/tessaview), else the one
+    // beside the program, else the one in the build tree's tools folder (the
+    // program lies in <build>/src/app, the simulator in
+    // <build>/tools/logger-sim), else one on PATH. Empty with the reason in
+    // error when there is none.
     static QString FindProgram(const QString& named, const QString& programDir, QString* error);
 
     // Finds the simulator and starts it with DemoArguments().

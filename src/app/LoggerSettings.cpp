@@ -6,6 +6,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+// The name of the folder the install rules put the programs in.
+#ifndef TV_INSTALL_BINDIR_NAME
+#define TV_INSTALL_BINDIR_NAME "bin"
+#endif
+
 int LoggerSettings::Read(const QString& path)
 {
     QFile file(path);
@@ -63,9 +68,19 @@ QString LoggerSettings::ResolveProgramFolder(const QString& explicitHome, const 
     if (!environmentHome.isEmpty())
         return madeAbsolute(environmentHome);
     const QFileInfo program(programDir);
-    if (program.isDir() && program.isWritable())
+    if (program.isDir() && program.isWritable() && !IsInstalledProgramDir(programDir))
         return withSlash(program.absoluteFilePath());
     return madeAbsolute(userDataDir);
+}
+
+bool LoggerSettings::IsInstalledProgramDir(const QString& programDir)
+{
+    if (programDir.isEmpty())
+        return false;
+    // The folder's own name, whatever the prefix, so that a relocated install
+    // counts as one too.
+    const QString name = QFileInfo(QDir::cleanPath(QFileInfo(programDir).absoluteFilePath())).fileName();
+    return name == QStringLiteral(TV_INSTALL_BINDIR_NAME);
 }
 
 void LoggerSettings::EnsureLogFolder(const QString& programFolder)

@@ -27,10 +27,17 @@ public:
 
     // The folder that holds Logger.ini and Logfiles/, ending with "/": an
     // explicit home (--home), else the TESSAVIEW_HOME environment value, else
-    // the program's own folder when it is writable, else the per-user data
-    // folder (an installed copy).
+    // the program's own folder when it is writable and not an installed
+    // copy's, else the per-user data folder.
     static QString ResolveProgramFolder(const QString& explicitHome, const QString& environmentHome,
                                         const QString& programDir, const QString& userDataDir);
+
+    // True when programDir is the bin folder of an install prefix (/usr/bin,
+    // /usr/local/bin, ~/.local/bin, <prefix>/bin): such a folder is shared by
+    // many programs and is no place for a log folder, even when it is
+    // writable (root, or a prefix of one's own). A build tree or an unpacked
+    // copy in a folder of its own keeps its files beside the program.
+    static bool IsInstalledProgramDir(const QString& programDir);
 
     // Creates <programFolder>Logfiles unless a file or folder of that name
     // exists. A failure is not reported: later saves into it report theirs.

@@ -75,13 +75,19 @@ TEST(DemoLoggerTest, FindsTheSimulatorWhereItIsLooked)
     ASSERT_TRUE(top.mkpath(QStringLiteral("installed")));
     ASSERT_TRUE(top.mkpath(QStringLiteral("empty")));
     ASSERT_TRUE(top.mkpath(QStringLiteral("bin")));
+    // An installed copy: <prefix>/bin/tessaview and <prefix>/libexec/tessaview/tessaview-logger-sim,
+    // with a stray simulator beside the program that must not win.
+    ASSERT_TRUE(top.mkpath(QStringLiteral("usr/bin")));
+    ASSERT_TRUE(top.mkpath(QStringLiteral("usr/libexec/tessaview")));
     const QByteArray script = "#!/bin/sh\nexit 0\n";
     const QString inTree = top.filePath(QStringLiteral("build/tools/logger-sim/tessaview-logger-sim"));
     const QString beside = top.filePath(QStringLiteral("installed/tessaview-logger-sim"));
     const QString onPath = top.filePath(QStringLiteral("bin/tessaview-logger-sim"));
     const QString named = top.filePath(QStringLiteral("bin/my-sim"));
     const QString notRunnable = top.filePath(QStringLiteral("empty/plain-file"));
-    for (const QString& p : {inTree, beside, onPath, named})
+    const QString installed = top.filePath(QStringLiteral("usr/libexec/tessaview/tessaview-logger-sim"));
+    const QString strayBesideInstalled = top.filePath(QStringLiteral("usr/bin/tessaview-logger-sim"));
+    for (const QString& p : {inTree, beside, onPath, named, installed, strayBesideInstalled})
         ASSERT_TRUE(WriteProgram(p, script)) << p.toStdString();
     {
         QFile f(notRunnable);
@@ -96,6 +102,7 @@ TEST(DemoLoggerTest, FindsTheSimulatorWhereItIsLooked)
         QString found;  // empty: none, with a reason
     };
     const Case cases[] = {
+        {"installed, in libexec", {}, top.filePath(QStringLiteral("usr/bin")), installed},
         {"beside the program", {}, top.filePath(QStringLiteral("installed")), beside},
         {"in the build tree", {}, top.filePath(QStringLiteral("build/src/app")), inTree},
         {"on PATH", {}, top.filePath(QStringLiteral("empty")), onPath},
@@ -120,6 +127,7 @@ TEST(DemoLoggerTest, FindsTheSimulatorWhereItIsLooked)
     EXPECT_EQ(DemoLogger::FindProgram({}, top.filePath(QStringLiteral("empty")), &error), QString());
     EXPECT_TRUE(error.contains(QStringLiteral("tessaview-logger-sim"))) << error.toStdString();
     EXPECT_TRUE(error.contains(QStringLiteral("TESSAVIEW_SIMULATOR"))) << error.toStdString();
+    EXPECT_TRUE(error.contains(root.path() + QStringLiteral("/libexec/tessaview"))) << error.toStdString();
 }
 
 TEST(DemoLoggerTest, ProgramsThatNameNoDeviceAreRefusedAndStopped)

@@ -120,6 +120,45 @@ TEST(LoggerSettingsTest, ProgramFolderPrecedence)
     QFile::setPermissions(program.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+TEST(LoggerSettingsTest, InstalledCopyKeepsItsFilesPerUserEvenWhenItsFolderIsWritable)
+{
+    // Root can write /usr/bin, and a prefix of one's own is writable too: an
+    // installed program must still not put Logger.ini and Logfiles there.
+    QTemporaryDir root, data;
+    const QDir top(root.path());
+    struct Case {
+        const char* folder;  // below the temporary root, created writable
+        bool installed;
+    };
+    const Case cases[] = {
+        {"usr/bin", true},
+        {"usr/local/bin/", true},
+        {"home/me/.local/bin", true},
+        {"opt/tessaview/bin/../bin", true},
+        {"build/src/app", false},
+        {"cabin", false},
+        {"bin/tessaview", false},
+        {"bin/../portable", false},
+    };
+    const QString slash = QStringLiteral("/");
+    for (const Case& c : cases) {
+        const QString folder = top.filePath(QString::fromLatin1(c.folder));
+        ASSERT_TRUE(QDir().mkpath(folder)) << c.folder;
+        ASSERT_TRUE(QFileInfo(folder).isWritable()) << c.folder;
+        EXPECT_EQ(LoggerSettings::IsInstalledProgramDir(folder), c.installed) << c.folder;
+        const QString expected = c.installed ? data.path() + slash : QFileInfo(folder).absoluteFilePath() + slash;
+        EXPECT_EQ(LoggerSettings::ResolveProgramFolder({}, {}, folder, data.path()), expected) << c.folder;
+    }
+    // --home and TESSAVIEW_HOME still win over an installed copy's choice.
+    QTemporaryDir home, environment;
+    const QString installed = top.filePath(QStringLiteral("usr/bin"));
+    EXPECT_EQ(LoggerSettings::ResolveProgramFolder(home.path(), environment.path(), installed, data.path()),
+              home.path() + slash);
+    EXPECT_EQ(LoggerSettings::ResolveProgramFolder({}, environment.path(), installed, data.path()),
+              environment.path() + slash);
+    EXPECT_FALSE(LoggerSettings::IsInstalledProgramDir(QString()));
+}
+
 TEST(LoggerSettingsTest, ExplicitHomeIsCreatedAndMadeAbsolute)
 {
     QTemporaryDir base;

@@ -2,6 +2,7 @@
 // QPainter, so the artwork stays ours and can be regenerated at any size.
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -325,6 +326,16 @@ void enlarge(QPainter& p, qreal factor)
     p.translate(-16, -16);
 }
 
+// The program's own icon: a logger with its display and buttons.
+void programIcon(QPainter& p)
+{
+    logger(p, QRectF(3, 4, 26, 24));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 200));
+    for (int i = 0; i < 3; ++i)
+        p.drawEllipse(QPointF(10 + i * 6, 23), 1.6, 1.6);
+}
+
 struct Icon {
     const char* name;
     int size;
@@ -334,13 +345,7 @@ struct Icon {
 std::vector<Icon> icons()
 {
     return {
-        {"tessaview", 64, [](QPainter& p) {
-             logger(p, QRectF(3, 4, 26, 24));
-             p.setPen(Qt::NoPen);
-             p.setBrush(QColor(255, 255, 255, 200));
-             for (int i = 0; i < 3; ++i)
-                 p.drawEllipse(QPointF(10 + i * 6, 23), 1.6, 1.6);
-         }},
+        {"tessaview", 64, programIcon},
         {"open", 32, [](QPainter& p) { folder(p, QRectF(3, 7, 24, 19), true); }},
         {"saveas", 32, [](QPainter& p) {
              p.setPen(pen(Ink, 1.25));
@@ -566,6 +571,50 @@ std::vector<Icon> icons()
     };
 }
 
+// The desktop's icons: the program's own and that of its log files, at the
+// sizes of the hicolor theme.
+const int ThemeSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+std::vector<Icon> themeIcons()
+{
+    return {
+        {"apps/tessaview", 0, programIcon},
+        {"mimetypes/application-x-tessaview-log", 0, [](QPainter& p) {
+             // A log: a charted page with a small logger in front of it.
+             chartPage(p, false);
+             logger(p, QRectF(17, 18, 13, 12));
+         }},
+    };
+}
+
+QImage render(const Icon& icon, int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    icon.draw(p);
+    p.end();
+    return image;
+}
+
+// Writes <theme>/<N>x<N>/<category>/<name>.png for every theme size.
+int writeTheme(const QString& theme)
+{
+    for (const Icon& icon : themeIcons()) {
+        for (int size : ThemeSizes) {
+            const QString path = QStringLiteral("%1/%2x%2/%3.png").arg(theme).arg(size).arg(QString::fromLatin1(icon.name));
+            if (!QDir().mkpath(QFileInfo(path).path()) || !render(icon, size).save(path)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+                return 1;
+            }
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -573,8 +622,11 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 3 && args[1] == QStringLiteral("--hicolor"))
+        return writeTheme(args[2]);
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: tessaview-icongen OUTPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: tessaview-icongen OUTPUT_FOLDER\n"
+                             "       tessaview-icongen --hicolor THEME_FOLDER\n");
         return 2;
     }
     QDir out(args[1]);
@@ -583,16 +635,8 @@ int main(int argc, char** argv)
         return 1;
     }
     for (const Icon& icon : icons()) {
-        QImage image(icon.size, icon.size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        p.scale(icon.size / 32.0, icon.size / 32.0);
-        icon.draw(p);
-        p.end();
         const QString path = out.filePath(QString::fromLatin1(icon.name) + QStringLiteral(".png"));
-        if (!image.save(path)) {
+        if (!render(icon, icon.size).save(path)) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return 1;
         }
