@@ -196,8 +196,14 @@ void CSerialPort::Worker::WriteRequest()
         transport_.writePending_ = false;
         frame = QByteArray(reinterpret_cast<const char*>(transport_.writeBuffer_), transport_.bytesToWrite_);
     }
-    if (!Reading() || !port_.isOpen() || broken_)
+    if (!Reading())
         return;
+    // The line went and took the port with it: the request cannot reach the
+    // logger, which is a failure of the port, not a write that went well.
+    if (!port_.isOpen() || broken_) {
+        HandOver(nullptr);
+        return;
+    }
     // Whatever is still on the way in belongs to an earlier request.
     DropPending();
     port_.clear(QSerialPort::AllDirections);

@@ -57,7 +57,8 @@ public:
     void StartReader() override;
     // Copies the frame into the write buffer; the worker purges and writes it.
     // A frame longer than the write buffer is refused. Nothing is written
-    // while the reader is not running.
+    // while the reader is not running. A frame sent while the reader runs on
+    // a port that a failed line has closed is reported as OnPortFailure.
     void Send(const uint8_t* frame, int length) override;
     // Stops the hand-overs; the port stays open until the next Open or the end.
     void Shutdown() override;

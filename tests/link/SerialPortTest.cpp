@@ -282,6 +282,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, SerialPortHangUpTest,
                                            HangUpCase{"StreamEndingOnAChunkBoundary", 2048, {1024, 1024}}),
                          [](const ::testing::TestParamInfo<HangUpCase>& info) { return std::string(info.param.name); });
 
+TEST_F(SerialPortTest, ARequestAfterTheLineWentIsAFailureNotASilentWrite)
+{
+    OpenAndStart();
+    pty.CloseMaster();
+    ASSERT_TRUE(WaitUntil([&] { return receiver.failures == 1 && !port->IsOpen(); }));
+    const uint8_t frame[20] = {1};
+    port->Send(frame, 20);
+    ASSERT_TRUE(WaitUntil([&] { return receiver.failures == 2; }));
+    // After Shutdown nothing is wanted from the port any more.
+    port->Shutdown();
+    port->Send(frame, 20);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(receiver.failures, 2);
+}
+
 TEST_F(SerialPortTest, AReceiverThatShutsDownOnTheTailGetsNoFailure)
 {
     OpenAndStart();
