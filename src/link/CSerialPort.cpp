@@ -33,6 +33,7 @@ struct CSerialPort::Shared {
     uint64_t handled = 0;   // the last one the owner thread has finished
     int delivering = 0;     // receiver calls in progress on the owner thread
     std::atomic<bool> open{false};  // a device is open (kept by the worker)
+    std::atomic<int64_t> bytesRead{0};  // taken from the device since the last Open
 };
 
 namespace {
@@ -95,15 +96,18 @@ private:
     void OnReadyRead();
     void OnSilence();
     void OnError(QSerialPort::SerialPortError error);
+    // The line has gone (a pulled cable): hands over what was read, then the
+    // failure, then closes the port.
+    void LineBroken();
+    // Hands over everything read and not handed over yet, in chunks of at
+    // most ChunkCapacity. False when a hand-over was cancelled or unwanted.
+    bool HandOverPending();
     void DropPending();
     bool Reading();
     bool LineFailed();
     // Hands a chunk (nullptr: a port failure) to the owner thread and waits
     // until it has been handled or cancelled. False when cancelled or unwanted.
     bool HandOver(const QByteArray* chunk);
-    // Queues a port failure without waiting, for the line setup inside Open,
-    // while the owner thread is blocked on that very Open.
-    void NoticeOpenFailure();
     void Post(uint64_t tag, uint64_t seq, const QByteArray* chunk);
 
     CSerialPort& transport_;
@@ -133,9 +137,11 @@ PortOpenResult CSerialPort::Worker::OpenDevice(const QString& device)
     }
     result.ok = true;
     shared_->open = true;
+    shared_->bytesRead = 0;
 
-    // A failed setting skips the rest and counts as a port failure; the port
-    // is kept with whatever settings it then has.
+    // A failed setting skips the rest. The device is open and may well work
+    // with the settings it has, so it is kept and nothing is reported as a
+    // failure of the line: the result only says so, for diagnostics.
     bool settled = port_.setBaudRate(BaudRate) && port_.setDataBits(QSerialPort::Data8)
                    && port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop)
                    && port_.setFlowControl(QSerialPort::NoFlowControl);
@@ -147,8 +153,6 @@ PortOpenResult CSerialPort::Worker::OpenDevice(const QString& device)
     port_.clearError();
     port_.clear(QSerialPort::AllDirections);
     opening_ = false;
-    if (!settled)
-        NoticeOpenFailure();
     return result;
 }
 
@@ -192,8 +196,14 @@ void CSerialPort::Worker::WriteRequest()
         transport_.writePending_ = false;
         frame = QByteArray(reinterpret_cast<const char*>(transport_.writeBuffer_), transport_.bytesToWrite_);
     }
-    if (!Reading() || !port_.isOpen() || broken_)
+    if (!Reading())
         return;
+    // The line went and took the port with it: the request cannot reach the
+    // logger, which is a failure of the port, not a write that went well.
+    if (!port_.isOpen() || broken_) {
+        HandOver(nullptr);
+        return;
+    }
     // Whatever is still on the way in belongs to an earlier request.
     DropPending();
     port_.clear(QSerialPort::AllDirections);
@@ -227,6 +237,7 @@ void CSerialPort::Worker::DropPending()
 void CSerialPort::Worker::OnReadyRead()
 {
     const QByteArray received = port_.readAll();
+    shared_->bytesRead += received.size();
     emptyReads_ = 0;
     if (!Reading())
         return;
@@ -271,16 +282,14 @@ void CSerialPort::Worker::OnError(QSerialPort::SerialPortError error)
         }
         [[fallthrough]];
     case QSerialPort::ResourceError:
-        // A vanished device keeps the read notifier firing; report it once and
-        // close the port, which can give nothing more.
-        if (broken_)
-            return;
-        broken_ = true;
-        HandOver(nullptr);
-        QMetaObject::invokeMethod(this, [this] { if (broken_) CloseDevice(); }, Qt::QueuedConnection);
+        LineBroken();
         break;
     case QSerialPort::WriteError:
-        if (!broken_)
+        // A write into a line that has hung up is the end of that line; any
+        // other failed write is reported and the port kept.
+        if (LineFailed())
+            LineBroken();
+        else if (!broken_)
             HandOver(nullptr);
         break;
     default:
@@ -288,6 +297,40 @@ void CSerialPort::Worker::OnError(QSerialPort::SerialPortError error)
         // and the like are no failure of the line.
         break;
     }
+}
+
+void CSerialPort::Worker::LineBroken()
+{
+    // A vanished device keeps the read notifier firing; report it once and
+    // close the port, which can give nothing more.
+    if (broken_)
+        return;
+    broken_ = true;
+    // The bytes read before the line went are data like any other (the tail
+    // of a download): they reach the receiver before the failure does.
+    if (Reading()) {
+        const QByteArray rest = port_.readAll();
+        shared_->bytesRead += rest.size();
+        pending_ += rest;
+    }
+    if (HandOverPending())
+        HandOver(nullptr);
+    DropPending();
+    QMetaObject::invokeMethod(this, [this] { if (broken_) CloseDevice(); }, Qt::QueuedConnection);
+}
+
+bool CSerialPort::Worker::HandOverPending()
+{
+    silence_.stop();
+    while (!pending_.isEmpty()) {
+        const QByteArray chunk = pending_.left(ChunkCapacity);
+        pending_.remove(0, chunk.size());
+        if (!HandOver(&chunk)) {
+            pending_.clear();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CSerialPort::Worker::HandOver(const QByteArray* chunk)
@@ -306,18 +349,6 @@ bool CSerialPort::Worker::HandOver(const QByteArray* chunk)
     std::unique_lock<std::mutex> guard(s.lock);
     s.changed.wait(guard, [&] { return s.handled >= seq || s.epoch != tag; });
     return s.epoch == tag;
-}
-
-void CSerialPort::Worker::NoticeOpenFailure()
-{
-    uint64_t tag = 0;
-    uint64_t seq = 0;
-    {
-        std::lock_guard<std::mutex> guard(shared_->lock);
-        tag = shared_->epoch;
-        seq = ++shared_->posted;
-    }
-    Post(tag, seq, nullptr);
 }
 
 void CSerialPort::Worker::Post(uint64_t tag, uint64_t seq, const QByteArray* chunk)
@@ -452,4 +483,9 @@ void CSerialPort::Shutdown()
 bool CSerialPort::IsOpen() const
 {
     return shared_->open;
+}
+
+int64_t CSerialPort::BytesRead() const
+{
+    return shared_->bytesRead;
 }

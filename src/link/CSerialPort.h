@@ -20,6 +20,12 @@ class QObject;
 // the worker reads on only once the receiver has returned. Every write first
 // discards what was received and not yet handed over, in both directions.
 //
+// When the line goes (a pulled cable, a device that vanished, a hang-up), the
+// bytes read before it went are handed over first, in chunks as usual, then
+// OnPortFailure is called once, and then the port is closed (IsOpen turns
+// false). A write that fails on a line still up is reported as OnPortFailure
+// and the port is kept.
+//
 // Open, Shutdown and the destructor cancel a hand-over that is waiting for the
 // user-interface thread, so none of them can deadlock against it, and a chunk
 // cancelled that way is never delivered.
@@ -39,15 +45,20 @@ public:
     void SetReceiver(ILinkReceiver* receiver) { receiver_ = receiver; }
 
     // Closes a port that is still open, then opens device (a full path such as
-    // /dev/ttyUSB0). A line setting that fails is reported as OnPortFailure
-    // after Open has returned, and the port is kept.
+    // /dev/ttyUSB0) and sets the line. Not ok only when the device cannot be
+    // opened. A line setting that the device refuses skips the remaining
+    // settings but is no failure of the line: the port is kept with the
+    // settings it has, no OnPortFailure follows, and the result is ok with
+    // the reason in errorText. RTS on a pseudo-terminal
+    // (which has no modem lines) is unsupported there, not refused.
     PortOpenResult Open(const QString& device) override;
     // Starts handing over what arrives from now on: both directions are
     // purged, and what arrives after the call returns is handed over.
     void StartReader() override;
     // Copies the frame into the write buffer; the worker purges and writes it.
     // A frame longer than the write buffer is refused. Nothing is written
-    // while the reader is not running.
+    // while the reader is not running. A frame sent while the reader runs on
+    // a port that a failed line has closed is reported as OnPortFailure.
     void Send(const uint8_t* frame, int length) override;
     // Stops the hand-overs; the port stays open until the next Open or the end.
     void Shutdown() override;
@@ -55,6 +66,8 @@ public:
     // Whether a device is open at this moment (a failed device is closed by
     // the worker once its failure is reported).
     bool IsOpen() const;
+    // Bytes taken from the device since the last Open, handed over or not.
+    int64_t BytesRead() const;
 
 private:
     struct Shared;

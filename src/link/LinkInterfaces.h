@@ -12,7 +12,9 @@ struct PortOpenResult {
     bool ok = false;
     bool permissionDenied = false;  // the device exists but this user may not open it
     QString deviceGroup;            // the group that owns the device, for the hint
-    QString errorText;              // the system's reason, for diagnostics
+    QString errorText;              // the system's reason, for diagnostics; with ok, the
+                                    // line setting that the device refused (the port
+                                    // then runs with the settings it had)
 };
 
 // Moves bytes to and from the logger. Received chunks come back on the

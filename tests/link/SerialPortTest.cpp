@@ -44,15 +44,24 @@ QByteArray Pattern(int size, int seed = 0)
 struct RecordingReceiver : ILinkReceiver {
     std::vector<QByteArray> chunks;
     int failures = 0;
+    std::string order;  // 'd' for a chunk, 'f' for a failure, as they came
     std::function<void(const QByteArray&)> onData;  // runs inside the hand-over
+    std::function<void()> onFailure;
 
     void OnLinkData(const uint8_t* data, int count) override
     {
         chunks.emplace_back(reinterpret_cast<const char*>(data), count);
+        order += 'd';
         if (onData)
             onData(chunks.back());
     }
-    void OnPortFailure() override { ++failures; }
+    void OnPortFailure() override
+    {
+        ++failures;
+        order += 'f';
+        if (onFailure)
+            onFailure();
+    }
 
     int total() const
     {
@@ -228,6 +237,79 @@ TEST_F(SerialPortTest, HangUpIsOnePortFailureAndClosesThePort)
     QCoreApplication::processEvents();
     EXPECT_EQ(receiver.failures, 1);
     EXPECT_TRUE(receiver.chunks.empty());
+}
+
+// A cable pulled while bytes wait for the silence that ends their chunk: they
+// are handed over, then the failure, and only then is the port closed.
+struct HangUpCase {
+    const char* name;
+    int bytes;                // written before the hang-up
+    std::vector<int> chunks;  // handed over before the failure
+};
+
+void PrintTo(const HangUpCase& c, std::ostream* out) { *out << c.name; }
+
+class SerialPortHangUpTest : public SerialPortTest, public ::testing::WithParamInterface<HangUpCase> {};
+
+TEST_P(SerialPortHangUpTest, BytesReadBeforeTheHangUpArriveBeforeTheFailure)
+{
+    const HangUpCase& c = GetParam();
+    OpenAndStart();
+    bool openAtFailure = false;
+    receiver.onFailure = [&] { openAtFailure = port->IsOpen(); };
+    const QByteArray stream = Pattern(c.bytes, 11);
+    WriteToPort(stream);
+    // Hang up once the transport has read everything, well inside the
+    // silence that would end the last chunk.
+    ASSERT_TRUE(WaitUntil([&] { return port->BytesRead() >= c.bytes; }));
+    pty.CloseMaster();
+    ASSERT_TRUE(WaitUntil([&] { return receiver.failures >= 1 && !port->IsOpen(); }));
+
+    EXPECT_EQ(receiver.sizes(), c.chunks);
+    QByteArray joined;
+    for (const QByteArray& chunk : receiver.chunks)
+        joined += chunk;
+    EXPECT_EQ(joined, stream);
+    EXPECT_EQ(receiver.order, std::string(c.chunks.size(), 'd') + 'f');
+    EXPECT_TRUE(openAtFailure) << "the port is closed after the failure has been handled";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(receiver.failures, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SerialPortHangUpTest,
+                         ::testing::Values(HangUpCase{"ShortAnswerPending", 40, {40}},
+                                           HangUpCase{"MidStreamAfterFullChunks", 3000, {1024, 1024, 952}},
+                                           HangUpCase{"StreamEndingOnAChunkBoundary", 2048, {1024, 1024}}),
+                         [](const ::testing::TestParamInfo<HangUpCase>& info) { return std::string(info.param.name); });
+
+TEST_F(SerialPortTest, ARequestAfterTheLineWentIsAFailureNotASilentWrite)
+{
+    OpenAndStart();
+    pty.CloseMaster();
+    ASSERT_TRUE(WaitUntil([&] { return receiver.failures == 1 && !port->IsOpen(); }));
+    const uint8_t frame[20] = {1};
+    port->Send(frame, 20);
+    ASSERT_TRUE(WaitUntil([&] { return receiver.failures == 2; }));
+    // After Shutdown nothing is wanted from the port any more.
+    port->Shutdown();
+    port->Send(frame, 20);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(receiver.failures, 2);
+}
+
+TEST_F(SerialPortTest, AReceiverThatShutsDownOnTheTailGetsNoFailure)
+{
+    OpenAndStart();
+    // The receiver ends the link while the tail is handed over (a download
+    // that ends on what it got): nothing more reaches it.
+    receiver.onData = [&](const QByteArray&) { port->Shutdown(); };
+    WriteToPort(Pattern(100));
+    ASSERT_TRUE(WaitUntil([&] { return port->BytesRead() >= 100; }));
+    pty.CloseMaster();
+    ASSERT_TRUE(WaitUntil([&] { return !receiver.chunks.empty(); }));
+    ASSERT_TRUE(WaitUntil([&] { return !port->IsOpen(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(receiver.order, "d");
 }
 
 TEST_F(SerialPortTest, OpenOfAMissingDeviceFailsWithoutPermissionHint)

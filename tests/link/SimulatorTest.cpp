@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -405,6 +406,146 @@ TEST(SimulatorTest, HangupAfterIdentifyAnswersFirst)
     EXPECT_GT(reactions[0].hangUpDelayMs, 0);
 }
 
+// A download of 500 records in 13 packets: 12 of 40 records (346 bytes) and
+// one of 20 (186 bytes), 4338 bytes in all.
+Bytes FullStream()
+{
+    SimulatedLogger logger(Settings(500));
+    return Joined(Feed(logger, Request('W'))[0]);
+}
+
+struct CutCase {
+    const char* name;
+    Fault fault;
+    int bytes;
+    bool hangUp;
+};
+
+void PrintTo(const CutCase& c, std::ostream* out) { *out << c.name; }
+
+class SimulatorCutTest : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(SimulatorCutTest, CutsTheDownloadStreamAtExactlyNBytes)
+{
+    const CutCase c = GetParam();
+    const Bytes full = FullStream();
+    ASSERT_EQ(full.size(), 4338u);
+    SimSettings s = Settings(500);
+    s.fault = c.fault;
+    s.faultBytes = c.bytes;
+    s.faultOn = "W";
+    SimulatedLogger logger(s);
+
+    EXPECT_FALSE(Feed(logger, Request('Q'))[0].hangUp) << "identify is not in fault-on";
+    const auto reactions = Feed(logger, Request('W'));
+    ASSERT_EQ(reactions.size(), 1u);
+    const Reaction& r = reactions[0];
+    const size_t kept = std::min(full.size(), size_t(c.bytes));
+    EXPECT_EQ(Joined(r), Bytes(full.begin(), full.begin() + long(kept)));
+    for (const Output& o : r.outputs)
+        EXPECT_FALSE(o.bytes.empty()) << "no empty piece is left at the cut";
+    // The packets before the cut keep their pacing.
+    for (size_t p = 1; p < r.outputs.size(); ++p)
+        EXPECT_EQ(r.outputs[p].delayMs, 10);
+    EXPECT_EQ(r.hangUp, c.hangUp);
+    if (c.hangUp) {
+        EXPECT_GE(r.hangUpDelayMs, 0);
+        EXPECT_LT(r.hangUpDelayMs, 200) << "the line goes before the program's 200 ms chunk silence";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, SimulatorCutTest,
+    ::testing::Values(CutCase{"HangupBeforeAnyByte", Fault::HangupAfterBytes, 0, true},
+                      CutCase{"HangupInsideThePacketHead", Fault::HangupAfterBytes, 19, true},
+                      CutCase{"HangupOnAPacketBoundary", Fault::HangupAfterBytes, 2 * 346, true},
+                      CutCase{"HangupInsideALaterPacket", Fault::HangupAfterBytes, 3000, true},
+                      CutCase{"HangupOneByteShortOfTheEnd", Fault::HangupAfterBytes, 4337, true},
+                      CutCase{"HangupAfterTheWholeStream", Fault::HangupAfterBytes, 100000, true},
+                      CutCase{"StallInsideTheFirstPacket", Fault::StallAfterBytes, 100, false},
+                      CutCase{"StallInsideALaterPacket", Fault::StallAfterBytes, 3000, false},
+                      CutCase{"StallBeforeAnyByte", Fault::StallAfterBytes, 0, false}),
+    [](const ::testing::TestParamInfo<CutCase>& info) { return std::string(info.param.name); });
+
+TEST(SimulatorTest, HangupAfterBytesCutsOtherAnswersToo)
+{
+    SimSettings s = Settings();
+    s.fault = Fault::HangupAfterBytes;
+    s.faultBytes = 30;
+    s.faultOn = "S";
+    SimulatedLogger logger(s);
+    const Reaction r = Feed(logger, Request('S', SimId))[0];
+    EXPECT_EQ(Joined(r).size(), 30u);
+    EXPECT_TRUE(r.hangUp);
+}
+
+// A hang-up on a given request: no answer, the request is not carried out,
+// and the line closes while the program waits; other requests are answered.
+struct HangupCase {
+    char request;
+    bool (*untouched)(const SimulatedLogger&);
+};
+
+void PrintTo(const HangupCase& c, std::ostream* out) { *out << c.request; }
+
+class SimulatorHangupTest : public ::testing::TestWithParam<HangupCase> {};
+
+TEST_P(SimulatorHangupTest, HangsUpOnTheGivenRequestWithoutAnswering)
+{
+    const HangupCase c = GetParam();
+    SimSettings s = Settings(100);
+    s.fault = Fault::Hangup;
+    s.faultOn = std::string(1, c.request);
+    SimulatedLogger logger(s);
+    for (char other : {'Q', 'S'}) {
+        if (other == c.request)
+            continue;
+        const Reaction answered = Feed(logger, Request(other, SimId))[0];
+        EXPECT_FALSE(answered.outputs.empty()) << other;
+        EXPECT_FALSE(answered.hangUp) << other;
+    }
+    Bytes request = Request(c.request, SimId, c.request == '[' ? Bytes{1, 0x44, 0x41, 0x11, 0x08, 0x03, 0x20, 0x11} : Bytes{});
+    if (c.request == 'U')
+        request = WriteRequest(SimId, "RENAMED", 10, 5, 0, 1, 60);
+    const auto reactions = Feed(logger, request);
+    ASSERT_EQ(reactions.size(), 1u);
+    EXPECT_EQ(reactions[0].request, c.request);
+    EXPECT_TRUE(reactions[0].outputs.empty());
+    EXPECT_TRUE(reactions[0].hangUp);
+    EXPECT_GT(reactions[0].hangUpDelayMs, 0) << "the program is left waiting for a moment";
+    EXPECT_LT(reactions[0].hangUpDelayMs, 2000) << "within the first repeat period";
+    EXPECT_TRUE(c.untouched(logger));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, SimulatorHangupTest,
+    ::testing::Values(HangupCase{'Q', [](const SimulatedLogger&) { return true; }},
+                      HangupCase{'S', [](const SimulatedLogger&) { return true; }},
+                      HangupCase{'U', [](const SimulatedLogger& l) { return l.name() == "SIM LOGGER" && l.interval() == 60; }},
+                      HangupCase{'[', [](const SimulatedLogger& l) { return !l.clockSet(); }},
+                      HangupCase{'W', [](const SimulatedLogger&) { return true; }},
+                      HangupCase{'Y', [](const SimulatedLogger& l) { return l.recordCount() == 100; }}),
+    [](const ::testing::TestParamInfo<HangupCase>& info) {
+        return std::string(1, info.param.request == '[' ? 'T' : info.param.request);
+    });
+
+TEST(SimulatorTest, PacketsAreNumberedFromOneOrMisnumberedFromZero)
+{
+    for (const Fault fault : {Fault::None, Fault::MisnumberedPackets}) {
+        SimSettings s = Settings(100);
+        s.fault = fault;
+        SimulatedLogger logger(s);
+        const auto reactions = Feed(logger, Request('W'));
+        const auto& packets = reactions[0].outputs;
+        ASSERT_EQ(packets.size(), 3u);
+        const int first = fault == Fault::None ? 1 : 0;
+        for (size_t p = 0; p < packets.size(); ++p) {
+            EXPECT_EQ(I16(packets[p].bytes, 16), 3) << "the same total in every packet";
+            EXPECT_EQ(I16(packets[p].bytes, 18), int16_t(first + int(p)));
+        }
+    }
+}
+
 // --- Options ------------------------------------------------------------
 
 TEST(SimulatorOptionsTest, TakesEveryOption)
@@ -444,12 +585,34 @@ TEST(SimulatorOptionsTest, RefusesWhatItCannotUse)
         EXPECT_FALSE(ParseOptions(args, 0).error.empty()) << args[0] << (args.size() > 1 ? " " + args[1] : "");
 }
 
+TEST(SimulatorOptionsTest, TakesTheLineFaults)
+{
+    struct Case {
+        const char* text;
+        Fault fault;
+        int bytes;
+    };
+    for (const Case& c : {Case{"hangup", Fault::Hangup, 0}, Case{"hangup-after-bytes=0", Fault::HangupAfterBytes, 0},
+                          Case{"hangup-after-bytes=4000", Fault::HangupAfterBytes, 4000},
+                          Case{"stall-after-bytes=1", Fault::StallAfterBytes, 1},
+                          Case{"misnumbered-packets", Fault::MisnumberedPackets, 0}}) {
+        const SimOptions o = ParseOptions({"--fault", c.text, "--fault-on", "W"}, 0);
+        ASSERT_TRUE(o.error.empty()) << c.text << ": " << o.error;
+        EXPECT_EQ(o.settings.fault, c.fault) << c.text;
+        EXPECT_EQ(o.settings.faultBytes, c.bytes) << c.text;
+    }
+    for (const char* bad : {"hangup-after-bytes=", "hangup-after-bytes=-1", "stall-after-bytes=x",
+                            "stall-after-bytes=99999999999", "hangup-after", "stall"})
+        EXPECT_FALSE(ParseOptions({"--fault", bad}, 0).error.empty()) << bad;
+}
+
 TEST(SimulatorOptionsTest, HelpNamesEveryOptionAndFault)
 {
     const std::string help = HelpText();
     for (const char* word : {"--type", "--name", "--id", "--celsius", "--fahrenheit", "--records", "--interval",
                              "--start", "--fault-on", "--fault-times", "never-answer", "answer-after=K",
-                             "bad-checksum", "wrong-length", "status0", "split", "hangup-after-identify",
+                             "bad-checksum", "wrong-length", "status0", "split", "hangup-after-identify", "hangup",
+                             "hangup-after-bytes=N", "stall-after-bytes=N", "misnumbered-packets",
                              "--until-stdin-closes", "TESSAVIEW_PORTS"})
         EXPECT_NE(help.find(word), std::string::npos) << word;
 }
@@ -534,6 +697,48 @@ TEST_F(SimulatorProgramTest, HangsUpAfterIdentifyAndEnds)
     struct pollfd p {fd, POLLIN, 0};
     ASSERT_EQ(::poll(&p, 1, 1000), 1);
     EXPECT_TRUE(p.revents & POLLHUP);
+}
+
+// What the program sees on the line: exactly N bytes of the stream, then the
+// hang-up (or, for a stall, silence while the logger still answers).
+TEST_F(SimulatorProgramTest, HangsUpAfterExactlyNStreamBytes)
+{
+    Start({"--records", "500", "--start", "20110309084444", "--fault", "hangup-after-bytes=3000", "--fault-on", "W"});
+    Write(Request('Q'));
+    EXPECT_EQ(Read(51).size(), 51u);
+    Write(Request('W'));
+    const Bytes got = Read(100000, 3000);
+    const Bytes full = FullStream();
+    EXPECT_EQ(got, Bytes(full.begin(), full.begin() + 3000));
+    struct pollfd p {fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 3000), 1);
+    EXPECT_TRUE(p.revents & POLLHUP);
+    EXPECT_TRUE(sim.WaitForExit(5000));
+}
+
+TEST_F(SimulatorProgramTest, StallsAfterNStreamBytesAndStaysOnTheLine)
+{
+    Start({"--records", "500", "--start", "20110309084444", "--fault", "stall-after-bytes=1000", "--fault-on", "W"});
+    Write(Request('W'));
+    const Bytes got = Read(100000, 1000);
+    const Bytes full = FullStream();
+    EXPECT_EQ(got, Bytes(full.begin(), full.begin() + 1000));
+    EXPECT_TRUE(sim.running());
+    Write(Request('S', SimId));
+    EXPECT_EQ(Read(76).size(), 76u) << "the logger still answers";
+}
+
+TEST_F(SimulatorProgramTest, HangsUpOnTheGivenRequest)
+{
+    Start({"--fault", "hangup", "--fault-on", "S"});
+    Write(Request('Q'));
+    EXPECT_EQ(Read(51).size(), 51u);
+    Write(Request('S', SimId));
+    struct pollfd p {fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 3000), 1);
+    EXPECT_TRUE(p.revents & POLLHUP);
+    EXPECT_TRUE(Read(1, 100).empty()) << "no answer before the hang-up";
+    EXPECT_TRUE(sim.WaitForExit(5000));
 }
 
 TEST_F(SimulatorProgramTest, EndsWhenItsInputClosesIfAsked)

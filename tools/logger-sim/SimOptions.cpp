@@ -31,7 +31,22 @@ constexpr FaultName FaultNames[] = {
     {"status0", Fault::Status0},
     {"split", Fault::Split},
     {"hangup-after-identify", Fault::HangupAfterIdentify},
+    {"hangup", Fault::Hangup},
+    {"misnumbered-packets", Fault::MisnumberedPackets},
 };
+
+struct ByteFaultName {
+    const char* prefix;  // the name up to and with its '='
+    Fault fault;
+};
+
+constexpr ByteFaultName ByteFaultNames[] = {
+    {"hangup-after-bytes=", Fault::HangupAfterBytes},
+    {"stall-after-bytes=", Fault::StallAfterBytes},
+};
+
+// More than a full logger's memory can ever send.
+constexpr long long MaxFaultBytes = 16 * 1024 * 1024;
 
 }  // namespace
 
@@ -139,6 +154,16 @@ SimOptions ParseOptions(const std::vector<std::string>& args, std::time_t now)
                 s.faultCount = int(n);
             } else {
                 bool known = false;
+                for (const ByteFaultName& f : ByteFaultNames) {
+                    const std::string prefix = f.prefix;
+                    if (v.rfind(prefix, 0) != 0)
+                        continue;
+                    if (!ParseInt(v.substr(prefix.size()), 0, MaxFaultBytes, n))
+                        return fail("--fault " + prefix + "N needs N from 0 to " + std::to_string(MaxFaultBytes));
+                    s.fault = f.fault;
+                    s.faultBytes = int(n);
+                    known = true;
+                }
                 for (const FaultName& f : FaultNames) {
                     if (v == f.name) {
                         s.fault = f.fault;
@@ -182,6 +207,8 @@ Logger:
                         YYYY-MM-DDThh:mm:ss (default: the records end now)
   --packet-gap MS       pause between download packets (default 10)
   --records-per-packet N  records in one download packet (default 40)
+                        (each packet carries the number of packets and its
+                        own number, 1, 2, 3, ..., in bytes 16-19)
 
 Faults (one at a time):
   --fault never-answer            read requests, answer none
@@ -192,6 +219,15 @@ Faults (one at a time):
   --fault split                   answers come in two halves, 400 ms apart
   --fault hangup-after-identify   close the line shortly after the identify
                                   answer, like a pulled cable, then exit
+  --fault hangup                  take a request without carrying it out,
+                                  close the line 500 ms later, then exit
+  --fault hangup-after-bytes=N    send the first N bytes of the answer (of the
+                                  download stream for W), close the line once
+                                  the program has read them, then exit
+  --fault stall-after-bytes=N     send the first N bytes of the answer, then
+                                  nothing more, without hanging up
+  --fault misnumbered-packets     number the download packets 0, 1, 2, ...
+                                  instead of 1, 2, 3, ... (the count is right)
   --fault-on LETTERS              apply the fault only to these requests:
                                   Q identify, S read setup, U write setup,
                                   [ set clock, W download, Y erase (default all)

@@ -190,6 +190,12 @@ Reaction SimulatedLogger::React(const std::vector<uint8_t>& request)
         faultNow_ = TakeFault(letter);
         if (faultNow_ && settings_.fault == Fault::NeverAnswer)
             return reaction;
+        // The line goes before the request is carried out.
+        if (faultNow_ && settings_.fault == Fault::Hangup) {
+            reaction.hangUp = true;
+            reaction.hangUpDelayMs = settings_.hangupDelayMs;
+            return reaction;
+        }
     }
 
     const uint8_t* r = request.data();
@@ -259,7 +265,27 @@ Reaction SimulatedLogger::React(const std::vector<uint8_t>& request)
     default:
         break;
     }
+    if (faultNow_ && (settings_.fault == Fault::HangupAfterBytes || settings_.fault == Fault::StallAfterBytes)) {
+        Cut(reaction.outputs, size_t(std::max(0, settings_.faultBytes)));
+        if (settings_.fault == Fault::HangupAfterBytes) {
+            reaction.hangUp = true;
+            reaction.hangUpDelayMs = settings_.cutHangupDelayMs;
+        }
+    }
     return reaction;
+}
+
+void SimulatedLogger::Cut(std::vector<Output>& outputs, size_t bytes)
+{
+    size_t kept = 0;
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        if (kept + outputs[i].bytes.size() >= bytes) {
+            outputs[i].bytes.resize(bytes - kept);
+            outputs.resize(outputs[i].bytes.empty() ? i : i + 1);
+            return;
+        }
+        kept += outputs[i].bytes.size();
+    }
 }
 
 std::vector<Output> SimulatedLogger::Answer(uint8_t letter, std::vector<uint8_t> payload) const
@@ -286,12 +312,14 @@ std::vector<Output> SimulatedLogger::DownloadStream() const
     const int perPacket = settings_.recordsPerPacket;
     const int packets = (recordCount_ + perPacket - 1) / perPacket;
     const bool split = faultNow_ && settings_.fault == Fault::Split;
+    // Packets count 1, 2, 3 … of the total; a misnumbering logger counts from 0.
+    const int firstNumber = faultNow_ && settings_.fault == Fault::MisnumberedPackets ? 0 : 1;
     for (int p = 0; p < packets; ++p) {
         const int first = p * perPacket;
         const int n = std::min(perPacket, recordCount_ - first);
         std::vector<uint8_t> payload{1};
         PutU16(payload, uint16_t(packets));
-        PutU16(payload, uint16_t(p + 1));
+        PutU16(payload, uint16_t(p + firstNumber));
         payload.push_back(uint8_t(n));
         for (int i = first; i < first + n; ++i) {
             PutU32(payload, PackTime(RecordTime(i)));

@@ -18,6 +18,10 @@ enum class Fault {
     Status0,              // answers with status 0
     Split,                // answers in two halves with a pause between
     HangupAfterIdentify,  // closes the line a moment after the identify answer
+    Hangup,               // takes a request without carrying it out, then closes the line
+    HangupAfterBytes,     // sends the first faultBytes of the answer, then closes the line
+    StallAfterBytes,      // sends the first faultBytes of the answer, then nothing more
+    MisnumberedPackets,   // numbers the download packets 0, 1, 2 … instead of 1, 2, 3 …
 };
 
 struct SimSettings {
@@ -32,10 +36,12 @@ struct SimSettings {
     int32_t memoryBytes = 262144;
     Fault fault = Fault::None;
     int faultCount = 0;               // K of answer-after=K
+    int faultBytes = 0;               // N of hangup-after-bytes=N and stall-after-bytes=N
     std::string faultOn;              // request letters the fault applies to; empty: all
     int faultTimes = -1;              // requests the fault spoils before the logger behaves; -1: all
     int splitPauseMs = 400;
     int hangupDelayMs = 500;
+    int cutHangupDelayMs = 20;        // from the last byte of a cut answer to the hang-up
     int packetGapMs = 10;             // pause between two download packets
     int recordsPerPacket = 40;
 };
@@ -50,8 +56,8 @@ struct Output {
 struct Reaction {
     char request = 0;            // the request's letter
     std::vector<Output> outputs;
-    bool hangUp = false;         // close the line hangUpDelayMs after the last output
-    int hangUpDelayMs = 0;
+    bool hangUp = false;         // close the line hangUpDelayMs after the last output,
+    int hangUpDelayMs = 0;       // once the program has read what was sent
 };
 
 class SimulatedLogger {
@@ -108,6 +114,8 @@ private:
     // An answer frame, with the fault worked in when it strikes at this request.
     std::vector<Output> Answer(uint8_t letter, std::vector<uint8_t> payload) const;
     std::vector<Output> DownloadStream() const;
+    // Keeps the first bytes of the outputs, pauses and all.
+    static void Cut(std::vector<Output>& outputs, size_t bytes);
 
     SimSettings settings_;
     int channelCount_ = 2;

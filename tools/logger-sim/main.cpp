@@ -38,6 +38,11 @@ struct Queued {
     size_t written = 0;
 };
 
+// How long a hang-up waits for the program to read what was sent before it;
+// a program that has stopped reading loses the rest, as with a pulled cable.
+constexpr auto ReaderWait = std::chrono::milliseconds(3000);
+constexpr int ReaderPollMs = 5;
+
 int MillisecondsUntil(Clock::time_point t)
 {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t - Clock::now()).count();
@@ -88,7 +93,10 @@ int main(int argc, char** argv)
 
     for (;;) {
         const auto now = Clock::now();
-        if (hangUpAt && now >= *hangUpAt) {
+        // The kernel discards what the program has not read when the line
+        // hangs up, so the bytes sent before a hang-up are first left to be read.
+        const bool readerBehind = hangUpAt && now >= *hangUpAt && pty.PendingInput() > 0 && now < *hangUpAt + ReaderWait;
+        if (hangUpAt && now >= *hangUpAt && !readerBehind) {
             if (options.verbose)
                 std::fprintf(stderr, "hanging up\n");
             pty.CloseMaster();
@@ -99,7 +107,7 @@ int main(int argc, char** argv)
         if (!queue.empty() && !writable)
             timeout = MillisecondsUntil(queue.front().due);
         if (hangUpAt) {
-            const int t = MillisecondsUntil(*hangUpAt);
+            const int t = readerBehind ? ReaderPollMs : MillisecondsUntil(*hangUpAt);
             timeout = timeout < 0 ? t : std::min(timeout, t);
         }
 
