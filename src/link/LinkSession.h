@@ -77,8 +77,11 @@ public:
     // Asks first ("Confirm"); erases every log in the logger.
     void EraseAll();
     // Downloads every record into the store, saves it as a .logu file in the
-    // program folder's Logfiles/ and shows it. Opens the progress use of the
-    // message dialog, which a GUI runs modally until the download has ended.
+    // program folder's Logfiles/ (none when the logger held no record) and
+    // shows it. Opens the progress use of the message dialog, which a GUI runs
+    // modally until the download has ended. The stream ends when the line is
+    // quiet or the port fails; the result says when records may be missing.
+    // Commands other than Connect send nothing while not connected.
     void Download();
 
     // ILinkReceiver: one received chunk, or a failed port operation. A port
