@@ -25,7 +25,8 @@ const OutcomeRow OutcomeTable[] = {
     {LinkExchange::Connect, LinkFailure::Cancelled, nullptr},
     {LinkExchange::Connect, LinkFailure::OpenFailed, "Failed to connect to the logger.."},
     {LinkExchange::Connect, LinkFailure::TimedOut, "Connecting failed. Try it again."},
-    {LinkExchange::Connect, LinkFailure::BadAnswer, "An error occured when connecting to the logger. Please try again."},
+    {LinkExchange::Connect, LinkFailure::BadAnswer,
+     "An error occured when connecting to the logger. Please try again."},
     {LinkExchange::Connect, LinkFailure::Refused, "An error occured when connecting to the logger. Please try again."},
 
     {LinkExchange::ReadSetup, LinkFailure::None, nullptr},
