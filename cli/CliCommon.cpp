@@ -56,9 +56,44 @@ bool ParseCommandLine(const QStringList& args, const std::vector<CliOption>& opt
     return true;
 }
 
+namespace {
+
+QString escapedByte(unsigned value)
+{
+    return QStringLiteral("\\x%1").arg(value, 2, 16, QLatin1Char('0'));
+}
+
+bool isControl(char16_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+}  // namespace
+
+QString TerminalText(const QString& text, bool keepLineFeeds)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (isControl(c) && !(keepLineFeeds && c == u'\n'))
+            out += escapedByte(c);
+        else
+            out += ch;
+    }
+    return out;
+}
+
+QString ConsoleText(const QString& text)
+{
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return t;
+}
+
 void PrintLine(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = TerminalText(text, true).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fputc('\n', stdout);
 }
@@ -66,7 +101,7 @@ void PrintLine(const QString& text)
 int Fail(const QString& message)
 {
     std::fflush(stdout);
-    const QByteArray bytes = message.toUtf8();
+    const QByteArray bytes = TerminalText(message, true).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fputc('\n', stderr);
     return ExitFailure;
@@ -75,7 +110,7 @@ int Fail(const QString& message)
 int UsageError(const QString& reason, const char* usage)
 {
     std::fflush(stdout);
-    std::fprintf(stderr, "tessaview-cli: %s\n\n%s", reason.toUtf8().constData(), usage);
+    std::fprintf(stderr, "tessaview-cli: %s\n\n%s", TerminalText(reason).toUtf8().constData(), usage);
     return ExitUsage;
 }
 
@@ -87,7 +122,7 @@ QString PrintableBytes(const char* bytes, int length)
         if (b >= 0x20 && b < 0x7F && b != '\\')
             text += QLatin1Char(char(b));
         else
-            text += QStringLiteral("\\x%1").arg(b, 2, 16, QLatin1Char('0'));
+            text += escapedByte(b);
     }
     return text;
 }

@@ -54,15 +54,27 @@ struct ParsedArgs {
 bool ParseCommandLine(const QStringList& args, const std::vector<CliOption>& options, const char* usage,
                       ParsedArgs& parsed, int& exitCode);
 
-// Output for the user on stdout; a line end is added.
+// Text that is safe to show on a terminal: every control character (C0,
+// DEL and C1) becomes \xNN, so that a name, identity or stamp that came from
+// a logger or a file cannot move the cursor, change colours or retitle the
+// terminal. keepLineFeeds keeps '\n' as the line break of a text of several
+// lines; values shown within one line escape it too. Every line the tool
+// prints goes through here.
+QString TerminalText(const QString& text, bool keepLineFeeds = false);
+// A program message for the terminal: its "\r\n" line breaks become '\n'.
+QString ConsoleText(const QString& text);
+
+// Output for the user on stdout, through TerminalText; a line end is added.
 void PrintLine(const QString& text);
-// A failure the program reports: the message on stderr, then ExitFailure.
+// A failure the program reports: the message on stderr (through
+// TerminalText), then ExitFailure.
 int Fail(const QString& message);
 // Wrong usage: "tessaview-cli: <reason>", the usage text on stderr, then ExitUsage.
 int UsageError(const QString& reason, const char* usage);
 
-// Bytes as readable text: printable ASCII as it is, every other byte as \xNN,
-// so that a damaged name or stamp cannot upset the terminal.
+// Bytes as readable text: printable ASCII other than the backslash as it is,
+// every other byte as \xNN, so that a damaged name or stamp cannot upset the
+// terminal and reads back unambiguously.
 QString PrintableBytes(const char* bytes, int length);
 // A JSON string literal of raw bytes, quotes included; bytes outside printable
 // ASCII become \u00NN (each byte stands for the Latin-1 character of its value).

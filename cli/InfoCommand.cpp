@@ -45,7 +45,7 @@ QString valueText(float v)
 
 void printText(const QString& path, const LogStore& store)
 {
-    PrintLine(QStringLiteral("File:          %1").arg(path));
+    PrintLine(QStringLiteral("File:          %1").arg(TerminalText(path)));
     PrintLine(QStringLiteral("Logger name:   %1").arg(PrintableBytes(store.loggerName, nameLength(store))));
     PrintLine(QStringLiteral("Logger ID:     %1").arg(PrintableBytes(store.loggerId, 10)));
     PrintLine(QStringLiteral("Unit:          %1").arg(store.celsius ? QStringLiteral("Celsius") : QStringLiteral("Fahrenheit")));

@@ -2,6 +2,7 @@
 // run by the same LinkSession as the program's window, with the real serial
 // transport, time-outs and repeats, and the messages printed.
 #include "CliCommon.h"
+#include "LinkExit.h"
 
 #include "link/AppData.h"
 #include "link/CSerialPort.h"
@@ -25,16 +26,6 @@
 
 namespace {
 
-const char* const NoDeviceText =
-    "Did not find any devices connected to a USB port. \r\nPlease check all the connections and cables, and try "
-    "again. \r\nIf a logger is connected, you may have to restart Tessaview software or your computer for the device "
-    "to be recognized.";
-const QString WriteDoneText = QStringLiteral("Successfully to set new configuration to the logger.");
-const QString ClockDoneText = QStringLiteral("Successfully set the logger time.");
-const QString EraseDoneText = QStringLiteral("Successfully to delete all the logs from the logger.");
-const QString DownloadDoneText = QStringLiteral("Successfully downloaded all the logs from the logger.");
-const QString NoLogsText = QStringLiteral("No logs were found in the logger.");
-
 // Every exchange ends by its own time-outs; this only guards against waiting
 // for ever on a link that has stopped making progress for another reason.
 constexpr int LongestWaitMs = 60 * 60 * 1000;
@@ -43,18 +34,10 @@ const char* const PortOptionUsage =
     "  --port DEVICE      the logger's device (/dev/ttyUSB0), or its number in\n"
     "                     `tessaview-cli ports`; without it, the only device found\n";
 
-// The messages as the terminal shows them: the program's texts break lines
-// with \r\n.
-QString ConsoleText(const QString& text)
-{
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return t;
-}
-
 void PrintStatus(const QString& text)
 {
-    std::fprintf(stderr, "%s\n", ConsoleText(text).toUtf8().constData());
+    const QByteArray bytes = TerminalText(ConsoleText(text), true).toUtf8();
+    std::fprintf(stderr, "%s\n", bytes.constData());
 }
 
 // Runs the event loop until done() holds.
@@ -77,47 +60,30 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs = LongestWaitMs)
 
 // The message dialog on a terminal: messages on stdout, the progress window's
 // texts on stderr; every question is answered yes, since the command itself
-// was the user's answer.
+// was the user's answer. The download's result is printed from its outcome.
 class ConsoleMessages : public IMessageSink {
 public:
-    void ShowMessage(const QString& text) override
-    {
-        PrintLine(ConsoleText(text));
-        messages << text;
-    }
+    void ShowMessage(const QString& text) override { PrintLine(ConsoleText(text)); }
     bool AskOkCancel(const QString&) override { return true; }
     bool AskYesNo(const QString&, const QString&) override { return true; }
-    void RunProgressMessage(const QString& firstText) override
-    {
-        PrintStatus(firstText);
-        dialogText = firstText;
-        dialogDone = false;
-    }
+    void RunProgressMessage(const QString& firstText) override { PrintStatus(firstText); }
     void UpdateMessage(const QString& text, bool enableButtons) override
     {
-        dialogText = text;
         if (enableButtons) {
             if (progressOnLine_)
                 std::fputc('\n', stderr);
             progressOnLine_ = false;
-            dialogDone = true;
-            finalTexts << text;
             return;
         }
         // The byte count changes with every chunk: on a terminal it is
         // rewritten in place, elsewhere it would only fill a log.
         if (::isatty(STDERR_FILENO)) {
-            std::fprintf(stderr, "\r%s", text.toUtf8().constData());
+            std::fprintf(stderr, "\r%s", TerminalText(text).toUtf8().constData());
             progressOnLine_ = true;
         }
     }
     void ShowProgress(const QString& text) override { PrintStatus(text); }
     void HideProgress() override {}
-
-    QStringList messages;
-    QString dialogText;
-    QStringList finalTexts;  // texts shown with the buttons enabled
-    bool dialogDone = false;
 
 private:
     bool progressOnLine_ = false;
@@ -127,14 +93,14 @@ class ConsolePanes : public IPaneActions {
 public:
     void ShowSetupPane() override {}
     void EnableLoggerButtons(bool) override {}
-    void ShowSetupValues() override { ++setupValuesShown; }
+    void ShowSetupValues() override {}
     void ShowFileList() override {}
     void RedrawChartNow() override {}
     int ChoosePort(const QStringList& devices, int) override
     {
         PrintStatus(QStringLiteral("Several devices were found; name one with --port:"));
         for (int i = 0; i < devices.size(); ++i)
-            PrintStatus(QStringLiteral("%1  %2").arg(i + 1, 2).arg(devices.at(i)));
+            PrintStatus(QStringLiteral("%1  %2").arg(i + 1, 2).arg(TerminalText(devices.at(i))));
         return 0;
     }
     void Pause(int milliseconds) override
@@ -143,50 +109,41 @@ public:
         QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
         loop.exec();
     }
-
-    int setupValuesShown = 0;
 };
 
-// Passes the transport's chunks and failures on to the session, counting the
-// failures: the session takes a failure during a download for the end of the
-// stream, and a command line run must not report that as a clean download.
-class FailureWatch : public ILinkReceiver {
+// The outcomes the session reports, in order.
+class ConsoleOutcomes : public ILinkObserver {
 public:
-    explicit FailureWatch(ILinkReceiver& next) : next_(next) {}
-    void OnLinkData(const uint8_t* data, int count) override { next_.OnLinkData(data, count); }
-    void OnPortFailure() override
-    {
-        ++failures;
-        next_.OnPortFailure();
-    }
-    int failures = 0;
+    void OnExchangeEnded(const ExchangeOutcome& outcome) override { exchanges.push_back(outcome); }
+    void OnDownloadEnded(const DownloadOutcome& outcome) override { downloads.push_back(outcome); }
 
-private:
-    ILinkReceiver& next_;
+    std::vector<ExchangeOutcome> exchanges;
+    std::vector<DownloadOutcome> downloads;
 };
 
 // One logger session for one command.
 class ConsoleLink {
 public:
+    static constexpr const char* NotConnectedText = "No logger is connected: nothing was sent to it.";
+
     ConsoleLink()
     {
-        transport.SetReceiver(&watch);
+        transport.SetReceiver(&session);
         timers.SetCallback([this](int id) { session.OnLinkTimer(id); });
+        session.SetObserver(&outcomes);
     }
     ~ConsoleLink()
     {
         transport.SetReceiver(nullptr);
         timers.SetCallback({});
+        session.SetObserver(nullptr);
     }
 
     // Connects to the device named (a path, or a number of the device list),
     // or to the only device found; false when a message told why not.
     bool Connect(const QString& port)
     {
-        const qsizetype before = messages.messages.size();
-        if (port.isEmpty()) {
-            session.Connect();
-        } else {
+        if (!port.isEmpty()) {
             bool isNumber = false;
             const int number = port.toInt(&isNumber);
             if (isNumber) {
@@ -197,32 +154,44 @@ public:
                              .arg(devices.size()));
                     return false;
                 }
-                session.ConnectDevice(devices.at(number - 1));
-            } else {
-                session.ConnectDevice(port);
+                return Run([&] { session.ConnectDevice(devices.at(number - 1)); }).ok();
             }
+            return Run([&] { session.ConnectDevice(port); }).ok();
         }
-        RunUntil([&] { return session.connected() || messages.messages.size() > before || !session.busy(); });
-        return session.connected();
+        return Run([&] { session.Connect(); }).ok();
     }
 
-    // Runs a command that ends with a message and returns that message.
-    QString MessageOf(const std::function<void()>& command)
+    // Runs a command and waits for the outcome of its exchange; the session
+    // has shown its message, if any, by then.
+    ExchangeOutcome Run(const std::function<void()>& command)
     {
-        const qsizetype before = messages.messages.size();
+        const size_t before = outcomes.exchanges.size();
         command();
-        RunUntil([&] { return messages.messages.size() > before; });
-        return messages.messages.size() > before ? messages.messages.at(before) : QString();
+        RunUntil([&] { return outcomes.exchanges.size() > before; });
+        if (outcomes.exchanges.size() <= before)
+            return {LinkExchange::Idle, LinkFailure::TimedOut, {}};
+        const ExchangeOutcome outcome = outcomes.exchanges.at(before);
+        // The link ended in between (the cable was pulled, which was shown).
+        if (outcome.failure == LinkFailure::NotConnected)
+            Fail(NotConnectedText);
+        return outcome;
     }
 
-    // Reads the setup block; false when a message told why not.
-    bool ReadSetup()
+    // Downloads and waits for the download's outcome.
+    DownloadOutcome Download()
     {
-        const int shown = panes.setupValuesShown;
-        const qsizetype before = messages.messages.size();
-        session.ReadSetup();
-        RunUntil([&] { return panes.setupValuesShown > shown || messages.messages.size() > before; });
-        return panes.setupValuesShown > shown;
+        const size_t before = outcomes.downloads.size();
+        session.Download();
+        RunUntil([&] { return outcomes.downloads.size() > before; });
+        if (outcomes.downloads.size() > before) {
+            const DownloadOutcome outcome = outcomes.downloads.at(before);
+            if (outcome.refused == LinkFailure::NotConnected)
+                Fail(NotConnectedText);
+            return outcome;
+        }
+        DownloadOutcome none;
+        none.refused = LinkFailure::TimedOut;
+        return none;
     }
 
     AppData app;
@@ -231,8 +200,8 @@ public:
     ConsoleMessages messages;
     ConsolePanes panes;
     PortDirectory ports;
+    ConsoleOutcomes outcomes;
     LinkSession session{app, transport, timers, messages, panes, ports};
-    FailureWatch watch{session};
 };
 
 // Parses the subcommand's options; the caller returns exitCode when false.
@@ -349,8 +318,9 @@ const SetupField* FindSetupField(const QString& name)
 
 void PrintSetup(const LoggerConfig& config)
 {
+    // Values that came from the logger are shown within their line.
     auto row = [](const char* caption, const QString& value) {
-        PrintLine(QStringLiteral("  %1 %2").arg(QLatin1String(caption), -22).arg(value));
+        PrintLine(QStringLiteral("  %1 %2").arg(QLatin1String(caption), -22).arg(TerminalText(value)));
     };
     auto number = [](long long v) { return QString::number(v); };
     // Captions, order and formats of the setup pane.
@@ -395,9 +365,9 @@ int RunPorts(const QStringList& args)
         return UsageError(QStringLiteral("unexpected argument %1").arg(parsed.positional.first()), usage);
     const QStringList devices = PortDirectory().Devices();
     if (devices.isEmpty())
-        return Fail(ConsoleText(QString::fromLatin1(NoDeviceText)));
+        return Fail(ConsoleText(OutcomeText(ExchangeOutcome{LinkExchange::Connect, LinkFailure::NoDevice, {}})));
     for (int i = 0; i < devices.size(); ++i)
-        PrintLine(QStringLiteral("%1  %2").arg(i + 1, 2).arg(devices.at(i)));
+        PrintLine(QStringLiteral("%1  %2").arg(i + 1, 2).arg(TerminalText(devices.at(i))));
     return ExitOk;
 }
 
@@ -431,25 +401,15 @@ int RunDownload(const QStringList& args)
     if (!link.Connect(parsed.value("--port")))
         return ExitFailure;
 
-    const int failuresBefore = link.watch.failures;
-    link.session.Download();
-    RunUntil([&] { return link.session.activeCommand() != LinkSession::Downloading; });
-    const bool lineFailed = link.watch.failures > failuresBefore;
-
-    for (const QString& text : link.messages.finalTexts)
-        PrintLine(ConsoleText(text));
-    // A packet announcing no records ends the download without a file.
-    if (link.app.store.currentLogPath.isEmpty() || !link.messages.dialogDone
-        || link.messages.finalTexts.size() < 2)
-        return Fail(QStringLiteral("No log file was saved."));
-    PrintLine(QStringLiteral("Saved: %1").arg(QDir::toNativeSeparators(link.app.store.currentLogPath)));
-    if (lineFailed)
-        return Fail(QStringLiteral("The connection to the logger failed during the download: "
-                                   "the log saved may lack records. Check the cable and download again."));
-    const QString result = link.messages.finalTexts.last().section(QLatin1String("\r\n"), 0, 0);
-    const bool whole = (result == DownloadDoneText || result == NoLogsText)
-                       && !link.messages.finalTexts.last().contains(QLatin1String("\r\n"));
-    return whole ? ExitOk : ExitFailure;
+    const DownloadOutcome outcome = link.Download();
+    const QString result = OutcomeText(outcome);
+    if (!result.isEmpty())
+        PrintLine(ConsoleText(result));
+    if (!outcome.savedPath.isEmpty())
+        PrintLine(QStringLiteral("Saved: %1").arg(QDir::toNativeSeparators(outcome.savedPath)));
+    else if (outcome.records > 0 || !outcome.taken)
+        Fail(QStringLiteral("No log file was saved."));
+    return ExitCodeFor(outcome);
 }
 
 int RunSetup(const QStringList& args)
@@ -508,8 +468,10 @@ int RunSetup(const QStringList& args)
     }
 
     ConsoleLink link;
-    if (!link.Connect(parsed.value("--port")) || !link.ReadSetup())
+    if (!link.Connect(parsed.value("--port")))
         return ExitFailure;
+    if (const ExchangeOutcome read = link.Run([&] { link.session.ReadSetup(); }); !read.ok())
+        return ExitCodeFor(read);
     if (changes.isEmpty()) {
         PrintSetup(link.app.config);
         return ExitOk;
@@ -519,11 +481,10 @@ int RunSetup(const QStringList& args)
             PrintStatus(QStringLiteral("The name keeps its first 16 characters."));
         change.first->apply(link.app.config, change.second);
     }
-    const QString result = link.MessageOf([&] { link.session.WriteSetup(); });
-    if (result != WriteDoneText)
-        return ExitFailure;
-    if (!link.ReadSetup())
-        return ExitFailure;
+    if (const ExchangeOutcome written = link.Run([&] { link.session.WriteSetup(); }); !written.ok())
+        return ExitCodeFor(written);
+    if (const ExchangeOutcome reread = link.Run([&] { link.session.ReadSetup(); }); !reread.ok())
+        return ExitCodeFor(reread);
     PrintSetup(link.app.config);
     return ExitOk;
 }
@@ -544,7 +505,7 @@ int RunClock(const QStringList& args)
     ConsoleLink link;
     if (!link.Connect(parsed.value("--port")))
         return ExitFailure;
-    return link.MessageOf([&] { link.session.SetClock(); }) == ClockDoneText ? ExitOk : ExitFailure;
+    return ExitCodeFor(link.Run([&] { link.session.SetClock(); }));
 }
 
 int RunErase(const QStringList& args)
@@ -567,5 +528,5 @@ int RunErase(const QStringList& args)
     ConsoleLink link;
     if (!link.Connect(parsed.value("--port")))
         return ExitFailure;
-    return link.MessageOf([&] { link.session.EraseAll(); }) == EraseDoneText ? ExitOk : ExitFailure;
+    return ExitCodeFor(link.Run([&] { link.session.EraseAll(); }));
 }

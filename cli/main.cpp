@@ -67,7 +67,7 @@ int main(int argc, char* argv[])
         if (name == QLatin1String(command.name))
             return command.run(args);
 
-    std::fprintf(stderr, "tessaview-cli: unknown command %s\n\n", name.toUtf8().constData());
+    std::fprintf(stderr, "tessaview-cli: unknown command %s\n\n", TerminalText(name).toUtf8().constData());
     printUsage(stderr);
     return ExitUsage;
 }

@@ -37,6 +37,11 @@ inline uint32_t le32(const uint8_t* p)
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+inline int le16u(const uint8_t* p)
+{
+    return int(p[0]) | int(p[1]) << 8;
+}
+
 inline int16_t le16(const uint8_t* p)
 {
     return int16_t(uint16_t(p[0] | p[1] << 8));
@@ -160,9 +165,20 @@ DecodeResult DownloadDecoder::Decode(const uint8_t* stream, int32_t length, LogS
 
     int64_t p = 0;
     uint32_t k = 0;
+    bool numbered = true;
+    int total = 0;
     // Bytes after the last packet too few for a packet head are no records.
     while (p + PacketHead <= length) {
         const int n = stream[p + 20];
+        const int packetTotal = le16u(stream + p + 16);
+        const int packetNumber = le16u(stream + p + 18);
+        ++result.packets;
+        if (result.packets == 1)
+            total = packetTotal;
+        numbered = numbered && total >= 1 && packetTotal == total && packetNumber == result.packets
+                   && packetNumber <= total;
+        result.numbered = numbered;
+        result.packetTotal = numbered ? total : 0;
         if (n == 0) {
             result.emptyPacket = true;
             break;

@@ -16,10 +16,18 @@ struct DecodeResult {
     // A packet announced more records than the stream still held: the
     // records beyond the received bytes were not decoded.
     bool cutShort = false;
+    // Packets whose head was read, the empty packet that ends a stream included.
+    int packets = 0;
+    // Every packet read carried the same number of packets (packetTotal, at
+    // least 1) and its own number counted 1, 2, 3 … in stream order. Only then
+    // do the numbers tell whether the stream stopped early.
+    bool numbered = false;
+    int packetTotal = 0;
 };
 
-// Packet: 20 bytes not examined, n (uint8) at offset 20, n records, then 5
-// bytes of checksum and tail. Record: a 32-bit time word, then channel 1 and,
+// Packet: 16 bytes not examined, the number of packets and this packet's
+// number (uint16 each, at offsets 16 and 18), n (uint8) at offset 20, n
+// records, then 5 bytes of checksum and tail. Record: a 32-bit time word, then channel 1 and,
 // for loggers of two or more channels, channel 2, each an int16 of tenths.
 class DownloadDecoder {
 public:

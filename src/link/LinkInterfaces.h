@@ -2,6 +2,8 @@
 // tests each provide their own implementations.
 #pragma once
 
+#include "link/LinkOutcome.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -88,4 +90,13 @@ class IPortDirectory {
 public:
     virtual ~IPortDirectory() = default;
     virtual QStringList Devices() = 0;
+};
+
+// Hears how every exchange and every download ended, as values, after the
+// user has been shown its text. Knows nothing of widgets.
+class ILinkObserver {
+public:
+    virtual ~ILinkObserver() = default;
+    virtual void OnExchangeEnded(const ExchangeOutcome& outcome) = 0;
+    virtual void OnDownloadEnded(const DownloadOutcome& outcome) = 0;
 };

@@ -13,53 +13,40 @@
 
 namespace {
 
-const char* const NoDeviceText =
-    "Did not find any devices connected to a USB port. \r\nPlease check all the connections and cables, and try "
-    "again. \r\nIf a logger is connected, you may have to restart Tessaview software or your computer for the device "
-    "to be recognized.";
-const char* const OpenFailedText = "Failed to connect to the logger..";
+// Texts of the exchanges under way; the texts they end with are those of
+// OutcomeText (link/LinkOutcome).
 const char* const ConnectingText = "Connecting to the logger, and the USB port is %d. Please wait...";
-const char* const IdentifyErrorText = "An error occured when connecting to the logger. Please try again.";
-const char* const IdentifyTimeoutText = "Connecting failed. Try it again.";
-const char* const UnpluggedText = "The USB cable was unplugged and the connection was broken.";
-const char* const TimeoutText = "Time out, please try again.";
 const char* const ReadingText = "Begin to read configuration from the logger. Please wait...";
-const char* const ReadErrorText = "An error occured when reading configuration from the logger. Please try again.";
 const char* const WriteQuestionText = "Are you sure to set new configuration to the logger?";
-const char* const InvalidConfigText = "The configuration is invalid. Please check it.";
 const char* const WritingText = "Begin to set new configuration to the logger...";
-const char* const WriteDoneText = "Successfully to set new configuration to the logger.";
-const char* const WriteFailedText = "Failed to set new configuration to the logger. Please try it again.";
 const char* const SettingClockText = "Begin to set the logger time...";
-const char* const ClockDoneText = "Successfully set the logger time.";
-const char* const ClockFailedText = "Failed to synchronize time to the logger.";
-const char* const ClockTimeoutText = "Failed to set time to ther logger: time out.";
 const char* const EraseQuestionText = "Are you sure to delete all the logs?";
 const char* const EraseCaption = "Confirm";
-const char* const EraseDoneText = "Successfully to delete all the logs from the logger.";
-const char* const EraseFailedText = "An error occured. Please try again.";
 const char* const DownloadStartText = "Begin to download logs from the logger. Please wait...";
 const char* const DownloadBytesText = "Downloading data from the logger: %6d bytes";
 const char* const DownloadFinishedText = "Downloading logs finished.";
-const char* const NoLogsText = "No logs were found in the logger.";
-const char* const DownloadDoneText = "Successfully downloaded all the logs from the logger.";
-const char* const DownloadPartText = "Only part of the logs could be downloaded from the logger.";
-const QString LineBreak = QStringLiteral("\r\n");
 
-// Exchanges whose window shows while they wait; a Disconnect hides it.
-constexpr int ProgressTimers[] = {LinkSession::IdentifyTimer, LinkSession::ReadSetupTimer,
-                                  LinkSession::WriteSetupTimer, LinkSession::SetClockTimer};
-constexpr int ExchangeTimers[] = {LinkSession::IdentifyTimer, LinkSession::ReadSetupTimer,
-                                  LinkSession::WriteSetupTimer, LinkSession::SetClockTimer,
-                                  LinkSession::EraseTimer};
+struct ExchangeTimer {
+    int id;
+    LinkExchange exchange;
+    bool showsProgress;  // the exchange's progress window shows while it waits
+};
 
-QString permissionHint(const QString& device, const QString& group)
+constexpr ExchangeTimer ExchangeTimers[] = {
+    {LinkSession::IdentifyTimer, LinkExchange::Connect, true},
+    {LinkSession::ReadSetupTimer, LinkExchange::ReadSetup, true},
+    {LinkSession::WriteSetupTimer, LinkExchange::WriteSetup, true},
+    {LinkSession::SetClockTimer, LinkExchange::SetClock, true},
+    {LinkSession::EraseTimer, LinkExchange::Erase, false},
+};
+
+LinkFailure failureOf(ResponseOutcome outcome)
 {
-    if (group.isEmpty())
-        return QStringLiteral("Permission denied for %1: add your user to the group that owns the device, "
-                              "then log in again.").arg(device);
-    return QStringLiteral("Permission denied for %1: add your user to the group %2, then log in again.")
-        .arg(device, group);
+    switch (outcome) {
+    case ResponseOutcome::Accepted: return LinkFailure::None;
+    case ResponseOutcome::WrongLength: return LinkFailure::BadAnswer;
+    default: return LinkFailure::Refused;
+    }
 }
 
 }  // namespace
@@ -116,11 +103,13 @@ void LinkSession::OnLinkTimer(int id)
         return;
     switch (id) {
     case IdentifyTimer:
-        onRepeatTimer(id, IdentifyTimeoutText);
+        onRepeatTimer(id, LinkExchange::Connect);
         break;
     case ReadSetupTimer:
+        onRepeatTimer(id, LinkExchange::ReadSetup);
+        break;
     case WriteSetupTimer:
-        onRepeatTimer(id, TimeoutText);
+        onRepeatTimer(id, LinkExchange::WriteSetup);
         break;
     case DownloadTimer:
         OnDownloadQuiet();
@@ -128,20 +117,21 @@ void LinkSession::OnLinkTimer(int id)
     case EraseTimer:
         // activeCommand stays 'Z': Download stays disabled until another command.
         stopTimer(EraseTimer);
-        messages_.ShowMessage(TimeoutText);
+        endExchange({LinkExchange::Erase, LinkFailure::TimedOut, {}});
         break;
     case SetClockTimer:
-        // The progress window is left as it is.
         stopTimer(SetClockTimer);
+        // The exchange is over: its progress window must not stay up over the message.
+        messages_.HideProgress();
         activeCommand_ = NoCommand;
-        messages_.ShowMessage(ClockTimeoutText);
+        endExchange({LinkExchange::SetClock, LinkFailure::TimedOut, {}});
         break;
     default:
         break;
     }
 }
 
-void LinkSession::onRepeatTimer(int id, const char* timeoutText)
+void LinkSession::onRepeatTimer(int id, LinkExchange exchange)
 {
     if (retriesLeft_ > 0) {
         --retriesLeft_;
@@ -150,7 +140,16 @@ void LinkSession::onRepeatTimer(int id, const char* timeoutText)
     }
     stopTimer(id);
     messages_.HideProgress();
-    messages_.ShowMessage(timeoutText);
+    endExchange({exchange, LinkFailure::TimedOut, {}});
+}
+
+void LinkSession::endExchange(const ExchangeOutcome& outcome)
+{
+    const QString text = OutcomeText(outcome);
+    if (!text.isEmpty())
+        messages_.ShowMessage(text);
+    if (observer_)
+        observer_->OnExchangeEnded(outcome);
 }
 
 // ---- Connection ---------------------------------------------------------
@@ -160,7 +159,7 @@ void LinkSession::Connect()
     const QStringList devices = ports_.Devices();
     const int found = std::min<int>(int(devices.size()), MaxDevices);
     if (found == 0) {
-        messages_.ShowMessage(NoDeviceText);
+        endExchange({LinkExchange::Connect, LinkFailure::NoDevice, {}});
         return;
     }
     // The last device found is the one suggested.
@@ -171,8 +170,10 @@ void LinkSession::Connect()
         const QStringList offered = devices.mid(0, MaxOfferedDevices);
         const int initial = portNumber_ <= MaxOfferedDevices ? portNumber_ : 1;
         const int chosen = panes_.ChoosePort(offered, initial);
-        if (chosen < 1 || chosen > offered.size())
+        if (chosen < 1 || chosen > offered.size()) {
+            endExchange({LinkExchange::Connect, LinkFailure::Cancelled, {}});
             return;
+        }
         portNumber_ = chosen;
     }
     openAndIdentify(devices.at(portNumber_ - 1));
@@ -191,10 +192,8 @@ void LinkSession::openAndIdentify(const QString& device)
 {
     const PortOpenResult opened = transport_.Open(device);
     if (!opened.ok) {
-        QString text = QString::fromLatin1(OpenFailedText);
-        if (opened.permissionDenied)
-            text += LineBreak + permissionHint(device, opened.deviceGroup);
-        messages_.ShowMessage(text);
+        endExchange({LinkExchange::Connect, LinkFailure::OpenFailed,
+                     opened.permissionDenied ? PermissionHint(device, opened.deviceGroup) : QString()});
         return;
     }
     retriesLeft_ = Repeats;
@@ -208,30 +207,47 @@ void LinkSession::openAndIdentify(const QString& device)
 
 void LinkSession::Disconnect()
 {
-    disconnecting_ = true;
-    transport_.Shutdown();
-    panes_.Pause(DisconnectPauseMs);
-    // Nothing can answer any more: end the waiting exchanges so that none of
-    // them reports a time-out for a link that is already gone.
+    endConnection(LinkFailure::Disconnected, false);
+}
+
+std::vector<LinkExchange> LinkSession::stopWaitingExchanges()
+{
+    std::vector<LinkExchange> waiting;
     bool progressShown = false;
-    for (int id : ProgressTimers)
-        progressShown |= (runningTimers_ & (1u << id)) != 0;
-    for (int id : ExchangeTimers) {
-        if (runningTimers_ & (1u << id))
-            stopTimer(id);
+    for (const ExchangeTimer& timer : ExchangeTimers) {
+        if (!(runningTimers_ & (1u << timer.id)))
+            continue;
+        stopTimer(timer.id);
+        waiting.push_back(timer.exchange);
+        progressShown |= timer.showsProgress;
     }
     if (progressShown)
         messages_.HideProgress();
+    return waiting;
+}
+
+void LinkSession::endConnection(LinkFailure why, bool announce)
+{
+    disconnecting_ = true;
+    transport_.Shutdown();
+    // Nothing can answer any more: end the waiting exchanges before the pause,
+    // so that none repeats into the closed port or reports a time-out.
+    const std::vector<LinkExchange> waiting = stopWaitingExchanges();
+    panes_.Pause(DisconnectPauseMs);
     connected_ = false;
     activeCommand_ = NoCommand;
     panes_.EnableLoggerButtons(connected_);
     disconnecting_ = false;
-}
 
-void LinkSession::onConnectionLost()
-{
-    Disconnect();
-    messages_.ShowMessage(UnpluggedText);
+    // One message for the user, one outcome for each exchange that waited.
+    if (announce)
+        messages_.ShowMessage(OutcomeText(ExchangeOutcome{LinkExchange::Idle, why, {}}));
+    if (!observer_)
+        return;
+    if (waiting.empty() && announce)
+        observer_->OnExchangeEnded({LinkExchange::Idle, why, {}});
+    for (LinkExchange exchange : waiting)
+        observer_->OnExchangeEnded({exchange, why, {}});
 }
 
 void LinkSession::onIdentifyAnswer(const uint8_t* frame, ResponseOutcome outcome)
@@ -241,11 +257,11 @@ void LinkSession::onIdentifyAnswer(const uint8_t* frame, ResponseOutcome outcome
     if (outcome == ResponseOutcome::WrongLength) {
         connected_ = false;
         activeCommand_ = NoCommand;
-        messages_.ShowMessage(IdentifyErrorText);
+        endExchange({LinkExchange::Connect, LinkFailure::BadAnswer, {}});
         return;
     }
     if (outcome != ResponseOutcome::Accepted) {
-        messages_.ShowMessage(IdentifyErrorText);
+        endExchange({LinkExchange::Connect, LinkFailure::Refused, {}});
         return;
     }
     LoggerConfig& config = app_.config;
@@ -256,6 +272,7 @@ void LinkSession::onIdentifyAnswer(const uint8_t* frame, ResponseOutcome outcome
     panes_.EnableLoggerButtons(true);
     // The log shown so far belongs to no connected logger any more.
     app_.store.recordCount = 0;
+    endExchange({LinkExchange::Connect, LinkFailure::None, {}});
 }
 
 // ---- Receiving ----------------------------------------------------------
@@ -283,22 +300,27 @@ void LinkSession::OnLinkData(const uint8_t* data, int count)
 
 void LinkSession::OnPortFailure()
 {
-    // During a download a failure carries no bytes of the stream: appending
-    // anything would corrupt the log. The quiet timer ends the stream.
-    if (activeCommand_ == Downloading)
-        return;
-    // A request awaiting its answer keeps waiting for its own time-out.
-    if (activeCommand_ == Erasing)
-        return;
-    for (int id : {ReadSetupTimer, WriteSetupTimer, SetClockTimer}) {
-        if (runningTimers_ & (1u << id))
-            return;
-    }
     // One pulled cable makes several operations fail; the first one ends the
     // connection, the others find nothing left to lose.
-    if (disconnecting_ || (!connected_ && !(runningTimers_ & (1u << IdentifyTimer))))
+    if (disconnecting_)
         return;
-    onConnectionLost();
+    if (activeCommand_ == Downloading) {
+        // The stream ends here. The bytes that were read before the failure
+        // have already arrived as data: keep and save them, say that the log
+        // may be incomplete, then end the link.
+        downloadLinkLost_ = true;
+        connected_ = false;
+        OnDownloadQuiet();
+        // The download's own result told the user why.
+        endConnection(LinkFailure::Unplugged, false);
+        return;
+    }
+    bool waiting = false;
+    for (const ExchangeTimer& timer : ExchangeTimers)
+        waiting |= (runningTimers_ & (1u << timer.id)) != 0;
+    if (!connected_ && !waiting)
+        return;
+    endConnection(LinkFailure::Unplugged, true);
 }
 
 // ---- Setup, clock and erase exchanges -----------------------------------
@@ -307,6 +329,7 @@ void LinkSession::ReadSetup()
 {
     if (!connected_) {
         activeCommand_ = NoCommand;
+        endExchange({LinkExchange::ReadSetup, LinkFailure::NotConnected, {}});
         return;
     }
     sendRequest(BuildRequest(transmit_, letter::ReadSetup, app_.config.loggerId));
@@ -321,19 +344,32 @@ void LinkSession::onReadSetupAnswer(const uint8_t* frame, ResponseOutcome outcom
     stopTimer(ReadSetupTimer);
     messages_.HideProgress();
     if (outcome != ResponseOutcome::Accepted) {
-        messages_.ShowMessage(ReadErrorText);
+        endExchange({LinkExchange::ReadSetup, LinkFailure::BadAnswer, {}});
+        return;
+    }
+    // A logger that could not read its setup says so in the status byte; the
+    // rest of such a frame is no setup block and must not reach the pane.
+    if (frame[FrameStatusOffset] != 1) {
+        endExchange({LinkExchange::ReadSetup, LinkFailure::Refused, {}});
         return;
     }
     app_.config.TakeSetupAnswer(frame);
     panes_.ShowSetupValues();
+    endExchange({LinkExchange::ReadSetup, LinkFailure::None, {}});
 }
 
 void LinkSession::WriteSetup()
 {
-    if (!messages_.AskOkCancel(WriteQuestionText))
+    if (!connected_) {
+        endExchange({LinkExchange::WriteSetup, LinkFailure::NotConnected, {}});
         return;
+    }
+    if (!messages_.AskOkCancel(WriteQuestionText)) {
+        endExchange({LinkExchange::WriteSetup, LinkFailure::Declined, {}});
+        return;
+    }
     if (app_.config.logInterval < 2) {
-        messages_.ShowMessage(InvalidConfigText);
+        endExchange({LinkExchange::WriteSetup, LinkFailure::InvalidSetup, {}});
         return;
     }
     sendRequest(app_.config.BuildWriteRequest(transmit_));
@@ -347,11 +383,15 @@ void LinkSession::onWriteSetupAnswer(ResponseOutcome outcome)
 {
     stopTimer(WriteSetupTimer);
     messages_.HideProgress();
-    messages_.ShowMessage(outcome == ResponseOutcome::Accepted ? WriteDoneText : WriteFailedText);
+    endExchange({LinkExchange::WriteSetup, failureOf(outcome), {}});
 }
 
 void LinkSession::SetClock()
 {
+    if (!connected_) {
+        endExchange({LinkExchange::SetClock, LinkFailure::NotConnected, {}});
+        return;
+    }
     const auto parameters = ClockParameters(now_());
     sendRequest(BuildRequest(transmit_, letter::SetClock, app_.config.loggerId, parameters));
     retriesLeft_ = Repeats;
@@ -366,13 +406,19 @@ void LinkSession::onSetClockAnswer(ResponseOutcome outcome)
     messages_.HideProgress();
     // State first: the message is modal and the event loop runs meanwhile.
     activeCommand_ = NoCommand;
-    messages_.ShowMessage(outcome == ResponseOutcome::Accepted ? ClockDoneText : ClockFailedText);
+    endExchange({LinkExchange::SetClock, failureOf(outcome), {}});
 }
 
 void LinkSession::EraseAll()
 {
-    if (!messages_.AskYesNo(EraseQuestionText, EraseCaption))
+    if (!connected_) {
+        endExchange({LinkExchange::Erase, LinkFailure::NotConnected, {}});
         return;
+    }
+    if (!messages_.AskYesNo(EraseQuestionText, EraseCaption)) {
+        endExchange({LinkExchange::Erase, LinkFailure::Declined, {}});
+        return;
+    }
     sendRequest(BuildRequest(transmit_, letter::Erase, app_.store.loggerId));
     activeCommand_ = Erasing;
     startTimer(EraseTimer, EraseWaitMs);
@@ -383,19 +429,28 @@ void LinkSession::onEraseAnswer(ResponseOutcome outcome)
     stopTimer(EraseTimer);
     messages_.HideProgress();
     activeCommand_ = NoCommand;
-    messages_.ShowMessage(outcome == ResponseOutcome::Accepted ? EraseDoneText : EraseFailedText);
+    endExchange({LinkExchange::Erase, failureOf(outcome), {}});
 }
 
 // ---- Download -----------------------------------------------------------
 
 void LinkSession::Download()
 {
+    if (!connected_) {
+        // Nothing would answer: no request, no dialog, the open log untouched.
+        DownloadOutcome refused;
+        refused.refused = LinkFailure::NotConnected;
+        if (observer_)
+            observer_->OnDownloadEnded(refused);
+        return;
+    }
     sendRequest(BuildRequest(transmit_, letter::Download, app_.store.loggerId));
     activeCommand_ = Downloading;
     app_.store.recordCount = 0;
     downloadLength_ = 0;
     decodedCount_ = 0;
     downloadDropped_ = 0;
+    downloadLinkLost_ = false;
     startTimer(DownloadTimer, DownloadFirstByteMs);
     messages_.RunProgressMessage(DownloadStartText);
 }
@@ -428,16 +483,49 @@ void LinkSession::DecodeDownload()
     LogStore& store = app_.store;
     const LoggerConfig& config = app_.config;
 
+    DownloadOutcome outcome;
+    outcome.linkLost = downloadLinkLost_;
     DecodeResult decoded;
     if (downloadLength_ > 0) {
         decoded = DownloadDecoder(config.channelCount, config.celsius).Decode(download_.get(), downloadLength_, store);
         decodedCount_ = int32_t(decoded.recordCount);
-        // A packet of no records ends the stream. When it comes first the
-        // logger had nothing and nothing is taken; after records it only marks
-        // the end, and the records before it are kept rather than thrown away.
-        if (decoded.emptyPacket && decoded.recordCount == 0)
-            return;
     }
+    // A packet of no records ends the stream. When it comes first the logger
+    // had nothing and nothing is taken; after records it only marks the end,
+    // and the records before it are kept rather than thrown away.
+    if (decoded.emptyPacket && decoded.recordCount == 0) {
+        outcome.taken = false;
+        activeCommand_ = NoCommand;
+        if (outcome.linkLost)
+            messages_.UpdateMessage(OutcomeText(outcome), true);
+        if (observer_)
+            observer_->OnDownloadEnded(outcome);
+        return;
+    }
+
+    // Why the log may lack records. Where the decoding stopped for a reason
+    // of its own, the packets' numbers say nothing about the logger.
+    if (downloadDropped_ > 0) {
+        outcome.shortfalls.push_back(DownloadShortfall::BufferFull);
+        outcome.droppedBytes = downloadDropped_;
+        outcome.bufferSize = DownloadBufferSize;
+    }
+    if (decoded.storeFull) {
+        outcome.shortfalls.push_back(DownloadShortfall::StoreFull);
+        outcome.storeCapacity = LogCapacity;
+    }
+    if (decoded.cutShort)
+        outcome.shortfalls.push_back(DownloadShortfall::CutInPacket);
+    const bool counted = decoded.numbered && downloadDropped_ == 0 && !decoded.storeFull;
+    const bool allPackets = counted && decoded.packets == decoded.packetTotal;
+    if (counted && !allPackets && !downloadLinkLost_) {
+        outcome.shortfalls.push_back(DownloadShortfall::Stalled);
+        outcome.packetsReceived = decoded.packets;
+        outcome.packetsAnnounced = decoded.packetTotal;
+    }
+    // A stream cut by a failed port is complete only when its numbers prove it.
+    if (downloadLinkLost_ && !(allPackets && !decoded.cutShort))
+        outcome.shortfalls.push_back(DownloadShortfall::Unplugged);
 
     std::memcpy(store.loggerId, config.loggerId, sizeof store.loggerId);
     store.recordCount = uint32_t(decodedCount_);
@@ -448,34 +536,32 @@ void LinkSession::DecodeDownload()
         store.channelKind[c] = int8_t(config.channelKind[c]);
     store.celsius = config.celsius;
     SetUnitTexts(store);
-    if (store.recordCount >= 1)
-        store.ComputeStatistics();
+    outcome.records = store.recordCount;
 
-    // The folder is made at start-up; make it again rather than lose the
-    // download when it has gone since.
-    QDir().mkpath(app_.logFolder());
-    const SaveLogResult saved = SaveDownloadedLog(store, app_.programFolder, now_());
+    // A log of no records is not saved: its name would come from the
+    // computer's clock and could replace a real log of the same minute.
+    if (store.recordCount >= 1) {
+        store.ComputeStatistics();
+        // The folder is made at start-up; make it again rather than lose the
+        // download when it has gone since.
+        QDir().mkpath(app_.logFolder());
+        const SaveLogResult saved = SaveDownloadedLog(store, app_.programFolder, now_());
+        switch (saved.kind) {
+        case SaveLogResult::Saved: outcome.save = DownloadOutcome::Save::Saved; break;
+        case SaveLogResult::SavedUnderTemporaryName:
+            outcome.save = DownloadOutcome::Save::SavedUnderTemporaryName;
+            break;
+        case SaveLogResult::Failed: outcome.save = DownloadOutcome::Save::Failed; break;
+        }
+        if (saved.kind != SaveLogResult::Failed)
+            outcome.savedPath = saved.path;
+        outcome.saveMessage = saved.message;
+    }
     panes_.ShowFileList();
 
-    QStringList lines;
-    const bool partial = downloadDropped_ > 0 || decoded.storeFull || decoded.cutShort;
-    if (store.recordCount == 0)
-        lines << QString::fromLatin1(NoLogsText);
-    else
-        lines << QString::fromLatin1(partial ? DownloadPartText : DownloadDoneText);
-    if (downloadDropped_ > 0)
-        lines << QStringLiteral("The logger sent more than %1 bytes; the %2 bytes after them were not kept.")
-                     .arg(DownloadBufferSize)
-                     .arg(downloadDropped_);
-    if (decoded.storeFull)
-        lines << QStringLiteral("A log holds at most %1 records; the records after them were not kept.")
-                     .arg(LogCapacity);
-    if (decoded.cutShort)
-        lines << QStringLiteral("The download ended in the middle of a packet; its missing records were not "
-                                "decoded.");
-    if (!saved.message.isEmpty())
-        lines << saved.message;
-    messages_.UpdateMessage(lines.join(LineBreak), true);
+    messages_.UpdateMessage(OutcomeText(outcome), true);
     activeCommand_ = NoCommand;
     panes_.RedrawChartNow();
+    if (observer_)
+        observer_->OnDownloadEnded(outcome);
 }

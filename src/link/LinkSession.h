@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct AppData;
 
@@ -53,6 +54,9 @@ public:
     LinkSession(const LinkSession&) = delete;
     LinkSession& operator=(const LinkSession&) = delete;
 
+    // Hears how each exchange and download ended (may be null).
+    void SetObserver(ILinkObserver* observer) { observer_ = observer; }
+
     // The computer's local time, for the set-clock request and the name of a
     // saved download. Defaults to QDateTime::currentDateTime.
     void SetTimeSource(std::function<QDateTime()> now);
@@ -63,7 +67,8 @@ public:
     void Connect();
     // The same for a device the user named; skips the directory.
     void ConnectDevice(const QString& device);
-    // Stops the transport's reader, waits a second, and ends the connection.
+    // Stops the transport's reader, waits a second, and ends the connection;
+    // an exchange still waiting ends with LinkFailure::Disconnected.
     void Disconnect();
     void ReadSetup();
     // Asks first; refuses a block whose interval is below 2.
@@ -72,11 +77,17 @@ public:
     // Asks first ("Confirm"); erases every log in the logger.
     void EraseAll();
     // Downloads every record into the store, saves it as a .logu file in the
-    // program folder's Logfiles/ and shows it. Opens the progress use of the
-    // message dialog, which a GUI runs modally until the download has ended.
+    // program folder's Logfiles/ (none when the logger held no record) and
+    // shows it. Opens the progress use of the message dialog, which a GUI runs
+    // modally until the download has ended. The stream ends when the line is
+    // quiet or the port fails; the result says when records may be missing.
+    // Commands other than Connect send nothing while not connected.
     void Download();
 
-    // ILinkReceiver: one received chunk, or a failed port operation.
+    // ILinkReceiver: one received chunk, or a failed port operation. A port
+    // failure ends the link: a download keeps what arrived and says it may be
+    // incomplete, a waiting exchange ends at once, and the link is not
+    // connected afterwards.
     void OnLinkData(const uint8_t* data, int count) override;
     void OnPortFailure() override;
     // Expiry of one of the timers above; other ids are ignored.
@@ -108,8 +119,16 @@ private:
     void resend();
     void startTimer(int id, int milliseconds);
     void stopTimer(int id);
-    void onRepeatTimer(int id, const char* timeoutText);
-    void onConnectionLost();
+    void onRepeatTimer(int id, LinkExchange exchange);
+    // Shows the outcome's text, if any, and tells the observer.
+    void endExchange(const ExchangeOutcome& outcome);
+    // Stops the reader and every waiting exchange, pauses, and leaves the link
+    // not connected; the waiting exchanges end with why. announce: show why's
+    // text, and tell the observer even when no exchange waited.
+    void endConnection(LinkFailure why, bool announce);
+    // Stops the timers of the exchanges still waiting, hides the progress
+    // window when one of them showed it, and returns those exchanges.
+    std::vector<LinkExchange> stopWaitingExchanges();
     void onIdentifyAnswer(const uint8_t* frame, ResponseOutcome outcome);
     void onReadSetupAnswer(const uint8_t* frame, ResponseOutcome outcome);
     void onWriteSetupAnswer(ResponseOutcome outcome);
@@ -126,6 +145,7 @@ private:
     IPaneActions& panes_;
     IPortDirectory& ports_;
     std::function<QDateTime()> now_;
+    ILinkObserver* observer_ = nullptr;
 
     bool connected_ = false;
     char activeCommand_ = NoCommand;
@@ -142,4 +162,5 @@ private:
     int32_t downloadLength_ = 0;
     int32_t decodedCount_ = 0;
     int64_t downloadDropped_ = 0;  // stream bytes that did not fit the buffer
+    bool downloadLinkLost_ = false;  // the port failed before the stream was over
 };

@@ -454,13 +454,17 @@ TEST_F(LoggerCommandsTest, EraseAsksFirstAndEmptiesTheLogger)
     EXPECT_EQ(Requests('Y'), 1);
     EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
 
-    // Nothing is left: the stream never starts, and an empty log is saved.
+    // Nothing is left: the stream never starts, and no file is saved (an
+    // empty log named after the computer's clock could replace a real one).
     answerer->Clear();
+    const QDir logs(home.path() + QStringLiteral("/Logfiles"));
+    const QStringList before = logs.entryList(QDir::Files);
     frame->UpdateCommandUI();  // as the idle update does
     frame->action(cmd::Download)->trigger();
     ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
     EXPECT_EQ(answerer->seen().front().text, QStringLiteral("No logs were found in the logger."));
     EXPECT_EQ(app->data().store.recordCount, 0u);
+    EXPECT_EQ(logs.entryList(QDir::Files), before);
 }
 
 TEST_F(LoggerCommandsTest, PulledCableEndsTheConnection)
@@ -477,6 +481,47 @@ TEST_F(LoggerCommandsTest, PulledCableEndsTheConnection)
     EXPECT_TRUE(Enabled(cmd::Connect));
     EXPECT_FALSE(Enabled(cmd::Download));
     EXPECT_FALSE(setup().readButton()->isEnabled());
+}
+
+// The cable is pulled while the stream comes in: the window keeps and saves
+// what arrived, says the download was cut short, and is no longer connected.
+TEST_F(LoggerCommandsTest, PulledCableDuringADownloadKeepsWhatArrived)
+{
+    StartLogger({QStringLiteral("--packet-gap"), QStringLiteral("400")});
+    StartProgram();
+    Connect();
+    bool pulled = false;
+    answerer->whileProgress = [&] {
+        if (!pulled && frame->link().downloadLength() > 0) {
+            pulled = true;
+            logger.Stop();
+        }
+    };
+    frame->action(cmd::Download)->trigger();
+    ASSERT_TRUE(pulled);
+    ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
+    const QString result = answerer->seen().front().text;
+    EXPECT_TRUE(result.startsWith(QStringLiteral("Only part of the logs could be downloaded from the logger.")))
+        << result.toStdString();
+    EXPECT_TRUE(result.contains(UnpluggedText)) << result.toStdString();
+    EXPECT_FALSE(result.contains(QStringLiteral("Successfully"))) << result.toStdString();
+
+    const LogStore& store = app->data().store;
+    EXPECT_GT(store.recordCount, 0u);
+    EXPECT_LT(store.recordCount, 300u);
+    const QStringList saved = QDir(home.path() + QStringLiteral("/Logfiles"))
+                                  .entryList({QStringLiteral("*.logu")}, QDir::Files);
+    ASSERT_EQ(saved.size(), 1);
+    auto reread = std::make_unique<LogStore>();
+    ASSERT_TRUE(ReadLogFile(home.path() + QStringLiteral("/Logfiles/") + saved.first(), *reread).ok());
+    EXPECT_EQ(reread->recordCount, store.recordCount);
+
+    EXPECT_FALSE(frame->link().connected());
+    EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+    frame->UpdateCommandUI();
+    EXPECT_TRUE(Enabled(cmd::Connect));
+    EXPECT_FALSE(Enabled(cmd::Download));
+    EXPECT_FALSE(Enabled(cmd::DeleteAll));
 }
 
 // The time-outs, driven by hand: the frame's link runs on fake timers here.
@@ -540,13 +585,14 @@ TEST_F(SilentLoggerTest, ExchangesTimeOutWithTheirMessages)
     EXPECT_EQ(answerer->texts(), QStringList{TimeoutText});
     EXPECT_FALSE(ProgressShown());
 
-    // Set clock: one request, no repeat; the window stays as it was.
+    // Set clock: one request, no repeat; the exchange is over, so its window
+    // does not stay up over the time-out message.
     answerer->Clear();
     setup().clockButton()->click();
     EXPECT_EQ(timers.Period(LinkSession::SetClockTimer), 2000);
     ASSERT_TRUE(timers.Fire(LinkSession::SetClockTimer));
     EXPECT_EQ(answerer->texts(), QStringList{QStringLiteral("Failed to set time to ther logger: time out.")});
-    EXPECT_TRUE(ProgressShown());
+    EXPECT_FALSE(ProgressShown());
     EXPECT_EQ(frame->progressWindow()->text(), QStringLiteral("Begin to set the logger time..."));
     EXPECT_TRUE(WaitForRequests('[', 1));
 

@@ -190,8 +190,50 @@ INSTANTIATE_TEST_SUITE_P(
                     "The configuration is invalid. Please check it."},
         FailureCase{"CablePulledDuringTheDownload", {"--fault", "hangup-after-identify", "--records", "0"},
                     {"download", "--port", "DEVICE", "--folder", "FOLDER"},
-                    "The connection to the logger failed during the download"}),
+                    "No logs could be downloaded from the logger.\n"
+                    "The USB cable was unplugged and the connection was broken."}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// A logger's name (here with an escape sequence that would turn the terminal
+// red) reaches the terminal escaped in every command that shows it.
+TEST_F(LinkCommandsTest, TextsFromTheLoggerReachTheTerminalEscaped)
+{
+    const QString name = QStringLiteral("A\x1b[31mB");
+    const QString shown = QStringLiteral("A\\x1b[31mB");
+    StartSimulator({"--name", name, "--records", "3", "--start", "20110309084444"});
+    auto noControls = [](const CliRun& run) {
+        return !(run.out + run.err).contains(QChar(0x1b)) && !(run.out + run.err).contains(QChar('\r'));
+    };
+
+    CliRun run = Run({"setup", "--port", sim.device()});
+    ASSERT_EQ(run.exitCode, 0) << Show(run);
+    EXPECT_TRUE(run.out.contains("  1. Name                " + shown + "\n")) << Show(run);
+    EXPECT_TRUE(noControls(run)) << Show(run);
+
+    // The name is no file name: the log is saved under a stand-in name, and
+    // the message naming the file it could not use shows the name escaped.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    run = Run({"download", "--port", sim.device(), "--folder", folder.path()});
+    EXPECT_EQ(run.exitCode, 1) << Show(run);
+    EXPECT_TRUE(run.out.contains("The file name is invalid: " + folder.path() + "/Logfiles/" + shown
+                                 + "_20110309_0846.logu."))
+        << Show(run);
+    const QString saved = folder.path() + QStringLiteral("/Logfiles/default_20110309_0846.logu");
+    EXPECT_TRUE(run.out.contains("Saved: " + saved)) << Show(run);
+    EXPECT_TRUE(noControls(run)) << Show(run);
+
+    run = Run({"info", saved});
+    ASSERT_EQ(run.exitCode, 0) << Show(run);
+    EXPECT_TRUE(run.out.contains("Logger name:   " + shown + "\n")) << Show(run);
+    EXPECT_TRUE(noControls(run)) << Show(run);
+
+    run = Run({"ports"}, QStringLiteral("/dev/pts/70\x1b]0;owned\x07"));
+    ASSERT_EQ(run.exitCode, 0) << Show(run);
+    EXPECT_TRUE(run.out.startsWith(" 1  /dev/pts/70\\x1b]0;owned\\x07\n")) << Show(run);
+    EXPECT_FALSE(run.out.contains(QChar(0x07))) << Show(run);
+    EXPECT_TRUE(noControls(run)) << Show(run);
+}
 
 TEST_F(LinkCommandsTest, WrongUsageExitsWithTwoBeforeTouchingTheLogger)
 {

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -130,6 +131,43 @@ TEST(DownloadDecoderTest, ShortTailOrMissingClosingBytesAreNoRecords)
     const DecodeResult r = decode(stream, store);
     EXPECT_EQ(r.recordCount, 2u);
     EXPECT_FALSE(r.cutShort || r.emptyPacket);
+}
+
+// Bytes 16–19 of a packet: the number of packets, then the packet's own number.
+TEST(DownloadDecoderTest, PacketNumbersAreReadAndCheckedForCounting)
+{
+    const std::vector<StreamRecord> one = {{Stamp, 250, 600}};
+    struct Case {
+        const char* what;
+        Bytes stream;
+        int packets;
+        bool numbered;
+        int total;
+    };
+    const Case cases[] = {
+        {"1 and 2 of 3", fakelink::Concat({Packet(one, 2, 1, 3), Packet(one, 2, 2, 3)}), 2, true, 3},
+        {"1 of 1", Packet(one, 2, 1, 1), 1, true, 1},
+        // The empty packet that ends a stream is a packet of the stream.
+        {"1 of 2, then an empty 2 of 2", fakelink::Concat({Packet(one, 2, 1, 2), Packet({}, 2, 2, 2)}), 2, true, 2},
+        {"cut inside 2 of 2", [&] {
+             Bytes b = fakelink::Concat({Packet(one, 2, 1, 2), Packet(one, 2, 2, 2)});
+             b.resize(b.size() - 8);
+             return b;
+         }(), 2, true, 2},
+        {"0 and 1 of 2", fakelink::Concat({Packet(one, 2, 0, 2), Packet(one, 2, 1, 2)}), 2, false, 0},
+        {"1 of 2, then 1 of 2", fakelink::Concat({Packet(one, 2, 1, 2), Packet(one, 2, 1, 2)}), 2, false, 0},
+        {"1 of 2, then 2 of 3", fakelink::Concat({Packet(one, 2, 1, 2), Packet(one, 2, 2, 3)}), 2, false, 0},
+        {"2 of 1", fakelink::Concat({Packet(one, 2, 1, 1), Packet(one, 2, 2, 1)}), 2, false, 0},
+        {"of 0", Packet(one, 2, 1, 0), 1, false, 0},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        LogStore store;
+        const DecodeResult r = decode(k.stream, store);
+        EXPECT_EQ(r.packets, k.packets);
+        EXPECT_EQ(r.numbered, k.numbered);
+        EXPECT_EQ(r.packetTotal, k.total);
+    }
 }
 
 TEST(DownloadDecoderTest, StopsAtTheCapacityOfTheStore)

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -44,6 +45,12 @@ protected:
     {
         return fakelink::Concat({Packet({{Stamp, 250, 600}, {Stamp, 251, 610}, {Stamp, 252, 620}}, 2, 0, 2),
                                  Packet({{Stamp, 253, 630}, {Stamp + 1, 254, 640}}, 2, 1, 2)});
+    }
+
+    // A packet that carries its number and the number of packets.
+    static Bytes numbered(const std::vector<StreamRecord>& records, uint16_t number, uint16_t total)
+    {
+        return Packet(records, 2, number, total);
     }
 
     QStringList savedFiles() const { return QDir(app.logFolder()).entryList(QDir::Files); }
@@ -121,15 +128,31 @@ TEST_F(LinkSessionDownloadTest, QuietLineEndsTheStreamAndTheLogIsSavedAndShown)
     EXPECT_TRUE(session.connected());
 }
 
-TEST_F(LinkSessionDownloadTest, NoByteWithinFiveSecondsSavesAnEmptyLog)
+// An empty log would be named after the computer's clock and could replace a
+// real log whose last record fell in the same minute: nothing is saved.
+TEST_F(LinkSessionDownloadTest, NoByteWithinFiveSecondsSavesNoFile)
 {
+    const QString earlier = app.logFilePath("ROOM_20110308_1141.logu");
+    ASSERT_TRUE(QDir().mkpath(app.logFolder()));
+    QFile real(earlier);
+    ASSERT_TRUE(real.open(QIODevice::WriteOnly));
+    real.write(QByteArray(46 + 26, 'x'));
+    real.close();
+    app.store.currentLogPath = "old";
+
     RunDownload({});
     EXPECT_EQ(messages.dialogText, "No logs were found in the logger.");
     EXPECT_TRUE(messages.dialogButtonsEnabled);
     EXPECT_EQ(app.store.recordCount, 0u);
     EXPECT_EQ(savedFiles(), QStringList{"ROOM_20110308_1141.logu"});
-    EXPECT_EQ(QFileInfo(app.logFilePath("ROOM_20110308_1141.logu")).size(), 46);
+    EXPECT_EQ(QFileInfo(earlier).size(), 46 + 26);
+    EXPECT_EQ(app.store.currentLogPath, "old");
     EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+    ASSERT_EQ(observer.downloads.size(), 1u);
+    EXPECT_TRUE(observer.downloads[0].complete());
+    EXPECT_EQ(observer.downloads[0].records, 0u);
+    EXPECT_EQ(observer.downloads[0].save, DownloadOutcome::Save::None);
+    EXPECT_TRUE(observer.downloads[0].savedPath.isEmpty());
 }
 
 TEST_F(LinkSessionDownloadTest, PacketOfNoRecordsFirstTakesNothing)
@@ -167,22 +190,145 @@ TEST_F(LinkSessionDownloadTest, SecondDownloadStartsAgainAtIndexZero)
     EXPECT_FLOAT_EQ(app.store.maxValue[0], -1.5f);
 }
 
-TEST_F(LinkSessionDownloadTest, PortFailureDuringTheDownloadAddsNoBytes)
+// The bytes read before a hang-up arrive first; the failure then ends the
+// stream at once, the records that arrived are saved, the result says the
+// download was cut short, and the link is not connected.
+TEST_F(LinkSessionDownloadTest, PortFailureEndsTheDownloadWithWhatArrived)
 {
-    const Bytes stream = fivePackets();
+    const Bytes stream = fakelink::Concat({numbered({{Stamp, 250, 600}, {Stamp, 251, 610}}, 1, 3),
+                                           numbered({{Stamp, 252, 620}, {Stamp + 1, 253, 630}}, 2, 3),
+                                           numbered({{Stamp + 2, 254, 640}}, 3, 3)});
+    const size_t cut = stream.size() - 10;  // inside the last packet's record
     session.Download();
-    transport.Receive(Bytes(stream.begin(), stream.begin() + 30));
-    const size_t timerEvents = timers.events.size();
+    transport.Receive(Bytes(stream.begin(), stream.begin() + long(cut)));
     transport.FailPort();
-    EXPECT_EQ(session.downloadLength(), 30);
-    EXPECT_EQ(timers.events.size(), timerEvents);
-    EXPECT_EQ(session.activeCommand(), LinkSession::Downloading);
-    transport.Receive(Bytes(stream.begin() + 30, stream.end()));
-    timers.Fire(LinkSession::DownloadTimer);
-    EXPECT_EQ(app.store.recordCount, 5u);
-    EXPECT_FLOAT_EQ(app.store.value[2][4], 64.0f);
-    EXPECT_EQ(messages.dialogText, "Successfully downloaded all the logs from the logger.");
-    EXPECT_TRUE(session.connected());
+
+    EXPECT_EQ(app.store.recordCount, 4u);
+    EXPECT_FLOAT_EQ(app.store.value[2][3], 63.0f);
+    EXPECT_EQ(messages.dialogText,
+              "Only part of the logs could be downloaded from the logger.\r\n"
+              "The download ended in the middle of a packet; its missing records were not decoded.\r\n"
+              "The USB cable was unplugged and the connection was broken.");
+    EXPECT_TRUE(messages.dialogButtonsEnabled);
+    EXPECT_FALSE(messages.dialogTexts.contains("Successfully downloaded all the logs from the logger."));
+    EXPECT_EQ(savedFiles(), QStringList{"ROOM_20110309_0844.logu"});
+    LogStore reread;
+    ASSERT_TRUE(ReadLogFile(app.store.currentLogPath, reread).ok());
+    EXPECT_EQ(reread.recordCount, 4u);
+
+    EXPECT_FALSE(session.connected());
+    EXPECT_FALSE(session.busy());
+    EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+    EXPECT_FALSE(timers.IsRunning(LinkSession::DownloadTimer));
+    EXPECT_EQ(transport.shutdownCount, 1);
+    EXPECT_EQ(panes.loggerButtons.back(), false);
+    EXPECT_TRUE(messages.messages.isEmpty());  // the download's dialog said it
+    ASSERT_EQ(observer.downloads.size(), 1u);
+    const DownloadOutcome& outcome = observer.downloads[0];
+    EXPECT_FALSE(outcome.complete());
+    EXPECT_EQ(outcome.shortfalls,
+              (std::vector<DownloadShortfall>{DownloadShortfall::CutInPacket, DownloadShortfall::Unplugged}));
+    EXPECT_EQ(outcome.savedPath, app.store.currentLogPath);
+    EXPECT_EQ(observer.exchanges.size(), 1u);  // only the connect: the download's outcome told it all
+
+    // A later chunk or expiry finds nothing running.
+    transport.Receive(Bytes(stream.begin() + long(cut), stream.end()));
+    EXPECT_FALSE(timers.Fire(LinkSession::DownloadTimer));
+    EXPECT_EQ(app.store.recordCount, 4u);
+}
+
+struct HangupCase {
+    const char* what;
+    size_t received;        // bytes of the three-packet stream before the hang-up
+    const char* text;       // the dialog's last text
+    uint32_t records;
+    bool saved;
+};
+
+TEST_F(LinkSessionDownloadTest, PortFailureAtEachPointOfTheStream)
+{
+    const Bytes stream = fakelink::Concat({numbered({{Stamp, 250, 600}, {Stamp, 251, 610}}, 1, 3),
+                                           numbered({{Stamp, 252, 620}}, 2, 3), numbered({{Stamp, 253, 630}}, 3, 3)});
+    const size_t firstPacket = 21 + 2 * 8 + 5;
+    const HangupCase cases[] = {
+        {"before any byte", 0,
+         "No logs could be downloaded from the logger.\r\n"
+         "The USB cable was unplugged and the connection was broken.",
+         0, false},
+        {"between packets", firstPacket,
+         "Only part of the logs could be downloaded from the logger.\r\n"
+         "The USB cable was unplugged and the connection was broken.",
+         2, true},
+        // The packets' numbers show that the last one had arrived: the log is whole.
+        {"after the last packet", stream.size(),
+         "Successfully downloaded all the logs from the logger.\r\n"
+         "The USB cable was unplugged and the connection was broken.",
+         4, true},
+    };
+    for (const HangupCase& k : cases) {
+        SCOPED_TRACE(k.what);
+        if (!session.connected())
+            ConnectLogger();
+        observer.downloads.clear();
+        session.Download();
+        if (k.received)
+            transport.Receive(Bytes(stream.begin(), stream.begin() + long(k.received)));
+        transport.FailPort();
+        EXPECT_EQ(messages.dialogText, k.text);
+        EXPECT_EQ(app.store.recordCount, k.records);
+        EXPECT_FALSE(session.connected());
+        ASSERT_EQ(observer.downloads.size(), 1u);
+        EXPECT_EQ(observer.downloads[0].complete(), k.records == 4);
+        EXPECT_TRUE(observer.downloads[0].linkLost);
+        EXPECT_EQ(observer.downloads[0].savedPath.isEmpty(), !k.saved);
+    }
+}
+
+// The packets carry their total and their own number. When those count 1, 2,
+// 3 … with one total, a stream that goes quiet before the last packet is
+// partial; numbers that do not count so say nothing and are ignored.
+TEST_F(LinkSessionDownloadTest, PacketNumbersTellAStalledStream)
+{
+    const std::vector<StreamRecord> two = {{Stamp, 250, 600}, {Stamp + 1, 251, 610}};
+    struct Case {
+        const char* what;
+        Bytes stream;
+        bool partial;
+    };
+    const Case cases[] = {
+        {"all of three", fakelink::Concat({numbered(two, 1, 3), numbered(two, 2, 3), numbered(two, 3, 3)}), false},
+        {"two of three", fakelink::Concat({numbered(two, 1, 3), numbered(two, 2, 3)}), true},
+        {"one of five", numbered(two, 1, 5), true},
+        {"numbered from 0", fakelink::Concat({numbered(two, 0, 3), numbered(two, 1, 3)}), false},
+        {"a number skipped", fakelink::Concat({numbered(two, 1, 4), numbered(two, 3, 4)}), false},
+        {"totals differ", fakelink::Concat({numbered(two, 1, 3), numbered(two, 2, 4)}), false},
+        {"no total", fakelink::Concat({numbered(two, 1, 0), numbered(two, 2, 0)}), false},
+        {"beyond the total", fakelink::Concat({numbered(two, 1, 1), numbered(two, 2, 1)}), false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        observer.downloads.clear();
+        RunDownload(k.stream);
+        ASSERT_EQ(observer.downloads.size(), 1u);
+        const DownloadOutcome& outcome = observer.downloads[0];
+        EXPECT_EQ(outcome.records, uint32_t(k.stream.size() / (21 + 2 * 8 + 5) * 2));
+        EXPECT_EQ(app.store.recordCount, outcome.records);
+        EXPECT_EQ(outcome.complete(), !k.partial);
+        EXPECT_EQ(outcome.save, DownloadOutcome::Save::Saved);
+        if (k.partial) {
+            EXPECT_EQ(outcome.shortfalls, std::vector<DownloadShortfall>{DownloadShortfall::Stalled});
+            EXPECT_TRUE(messages.dialogText.startsWith("Only part of the logs could be downloaded from the logger.\r\n"
+                                                       "The logger stopped sending after packet "))
+                << qPrintable(messages.dialogText);
+        } else {
+            EXPECT_EQ(messages.dialogText, "Successfully downloaded all the logs from the logger.");
+        }
+        EXPECT_TRUE(session.connected());
+    }
+    RunDownload(fakelink::Concat({numbered(two, 1, 3), numbered(two, 2, 3)}));
+    EXPECT_EQ(messages.dialogText,
+              "Only part of the logs could be downloaded from the logger.\r\n"
+              "The logger stopped sending after packet 2 of 3; the records of the missing packets were not received.");
 }
 
 TEST_F(LinkSessionDownloadTest, StreamLargerThanTheBufferKeepsWhatFitsAndSaysSo)

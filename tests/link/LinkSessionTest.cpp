@@ -207,6 +207,7 @@ struct TimeoutCase {
     const char* message;
     bool progressAfter;
     char activeAfter;
+    LinkExchange exchange;
 };
 
 class TimeoutTest : public LinkFixture, public ::testing::WithParamInterface<TimeoutCase> {};
@@ -225,21 +226,24 @@ TEST_P(TimeoutTest, RepeatsThenReports)
     EXPECT_EQ(session.activeCommand(), k.activeAfter);
     EXPECT_FALSE(timers.IsRunning(k.timer));
     EXPECT_TRUE(session.connected());
+    ASSERT_EQ(observer.exchanges.size(), 2u);  // the connect, then this exchange
+    EXPECT_EQ(observer.exchanges.back().exchange, k.exchange);
+    EXPECT_EQ(observer.exchanges.back().failure, LinkFailure::TimedOut);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Exchanges, TimeoutTest,
     ::testing::Values(
         TimeoutCase{"read setup", [](LinkSession& s) { s.ReadSetup(); }, 3, 2000, 11, "Time out, please try again.",
-                    false, 0},
+                    false, 0, LinkExchange::ReadSetup},
         TimeoutCase{"write setup", [](LinkSession& s) { s.WriteSetup(); }, 5, 2000, 11, "Time out, please try again.",
-                    false, 0},
-        // The set-clock time-out leaves the progress window as it was.
+                    false, 0, LinkExchange::WriteSetup},
+        // The set-clock time-out hides the progress window: the exchange is over.
         TimeoutCase{"set clock", [](LinkSession& s) { s.SetClock(); }, 19, 2000, 1,
-                    "Failed to set time to ther logger: time out.", true, 0},
+                    "Failed to set time to ther logger: time out.", false, 0, LinkExchange::SetClock},
         // An erase that timed out keeps 'Z', so Download stays disabled.
         TimeoutCase{"erase", [](LinkSession& s) { s.EraseAll(); }, 16, 5000, 1, "Time out, please try again.", false,
-                    'Z'}),
+                    'Z', LinkExchange::Erase}),
     [](const auto& info) {
         std::string name = info.param.what;
         std::replace(name.begin(), name.end(), ' ', '_');
@@ -367,6 +371,7 @@ struct AnswerCase {
     Bytes answer;
     int timer;
     const char* message;  // nullptr: no message
+    LinkFailure failure;
 };
 
 class AnswerTest : public LinkFixture, public ::testing::WithParamInterface<AnswerCase> {};
@@ -389,28 +394,37 @@ TEST_P(AnswerTest, EndsTheExchangeWithItsMessage)
     EXPECT_FALSE(session.busy());
     EXPECT_EQ(NewWrites(), 0u);
     EXPECT_TRUE(session.connected());
+    ASSERT_EQ(observer.exchanges.size(), 2u);  // the connect, then this exchange
+    EXPECT_EQ(observer.exchanges.back().failure, k.failure);
+    EXPECT_EQ(OutcomeText(observer.exchanges.back()), k.message ? QString(k.message) : QString());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Exchanges, AnswerTest,
     ::testing::Values(
-        AnswerCase{"read_setup", [](LinkSession& s) { s.ReadSetup(); }, fakelink::SetupAnswer({}), 3, nullptr},
+        AnswerCase{"read_setup", [](LinkSession& s) { s.ReadSetup(); }, fakelink::SetupAnswer({}), 3, nullptr,
+                   LinkFailure::None},
+        // A logger that could not read its setup answers with status 0: no setup block.
+        AnswerCase{"read_setup_status_0", [](LinkSession& s) { s.ReadSetup(); }, sized('T', 0, 76), 3,
+                   "An error occured when reading configuration from the logger. Please try again.",
+                   LinkFailure::Refused},
         AnswerCase{"read_setup_75_bytes", [](LinkSession& s) { s.ReadSetup(); }, sized('T', 1, 75), 3,
-                   "An error occured when reading configuration from the logger. Please try again."},
+                   "An error occured when reading configuration from the logger. Please try again.",
+                   LinkFailure::BadAnswer},
         AnswerCase{"write_setup", [](LinkSession& s) { s.WriteSetup(); }, sized('V', 1, 21), 5,
-                   "Successfully to set new configuration to the logger."},
+                   "Successfully to set new configuration to the logger.", LinkFailure::None},
         AnswerCase{"write_setup_status_0", [](LinkSession& s) { s.WriteSetup(); }, sized('V', 0, 21), 5,
-                   "Failed to set new configuration to the logger. Please try it again."},
+                   "Failed to set new configuration to the logger. Please try it again.", LinkFailure::Refused},
         AnswerCase{"write_setup_22_bytes", [](LinkSession& s) { s.WriteSetup(); }, sized('V', 1, 22), 5,
-                   "Failed to set new configuration to the logger. Please try it again."},
+                   "Failed to set new configuration to the logger. Please try it again.", LinkFailure::BadAnswer},
         AnswerCase{"set_clock", [](LinkSession& s) { s.SetClock(); }, sized('\\', 1, 21), 19,
-                   "Successfully set the logger time."},
+                   "Successfully set the logger time.", LinkFailure::None},
         AnswerCase{"set_clock_status_0", [](LinkSession& s) { s.SetClock(); }, sized('\\', 0, 21), 19,
-                   "Failed to synchronize time to the logger."},
+                   "Failed to synchronize time to the logger.", LinkFailure::Refused},
         AnswerCase{"erase", [](LinkSession& s) { s.EraseAll(); }, sized('Z', 1, 21), 16,
-                   "Successfully to delete all the logs from the logger."},
+                   "Successfully to delete all the logs from the logger.", LinkFailure::None},
         AnswerCase{"erase_status_0", [](LinkSession& s) { s.EraseAll(); }, sized('Z', 0, 21), 16,
-                   "An error occured. Please try again."}),
+                   "An error occured. Please try again.", LinkFailure::Refused}),
     [](const auto& info) { return std::string(info.param.what); });
 
 // ---- Port failures --------------------------------------------------------
@@ -440,28 +454,107 @@ TEST_F(LinkSessionTest, PortFailureWhileIdentifyingIsTheLostConnection)
     EXPECT_FALSE(messages.progressShown);
 }
 
-TEST_F(LinkSessionTest, PortFailureWhileAnExchangeAwaitsItsAnswerIsIgnored)
+struct HangupCase {
+    const char* what;
+    std::function<void(LinkSession&)> start;
+    int timer;
+    LinkExchange exchange;
+};
+
+// A pulled cable ends the waiting exchange at once: no repeats into a closed
+// port, no time-out 22 s later, and the link says it is not connected.
+TEST_F(LinkSessionTest, PortFailureEndsTheWaitingExchangeAtOnce)
 {
-    const std::function<void(LinkSession&)> starts[] = {
-        [](LinkSession& s) { s.ReadSetup(); },
-        [](LinkSession& s) { s.WriteSetup(); },
-        [](LinkSession& s) { s.SetClock(); },
-        [](LinkSession& s) { s.EraseAll(); },
+    const HangupCase cases[] = {
+        {"read setup", [](LinkSession& s) { s.ReadSetup(); }, LinkSession::ReadSetupTimer, LinkExchange::ReadSetup},
+        {"write setup", [](LinkSession& s) { s.WriteSetup(); }, LinkSession::WriteSetupTimer,
+         LinkExchange::WriteSetup},
+        {"set clock", [](LinkSession& s) { s.SetClock(); }, LinkSession::SetClockTimer, LinkExchange::SetClock},
+        {"erase", [](LinkSession& s) { s.EraseAll(); }, LinkSession::EraseTimer, LinkExchange::Erase},
     };
-    ConnectLogger();
-    app.config.logInterval = 60;
-    for (const auto& start : starts) {
-        start(session);
-        transport.FailPort();
-        EXPECT_TRUE(session.connected());
-        EXPECT_TRUE(messages.messages.isEmpty()) << qPrintable(messages.LastMessage());
-        EXPECT_TRUE(session.busy());
-        // End the exchange before the next one.
-        for (int id : {3, 5, 16, 19})
-            timers.FireUntilStopped(id);
+    for (const HangupCase& k : cases) {
+        SCOPED_TRACE(k.what);
+        ConnectLogger();
+        app.config.logInterval = 60;
         messages.messages.clear();
+        observer.exchanges.clear();
+        const int shutdowns = transport.shutdownCount;
+        k.start(session);
+        NewWrites();
+        const qsizetype questions = messages.questions.size();
+        transport.FailPort();
+        EXPECT_FALSE(session.connected());
+        EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+        EXPECT_FALSE(session.busy());
+        EXPECT_FALSE(timers.IsRunning(k.timer));
+        EXPECT_FALSE(messages.progressShown);
+        EXPECT_EQ(transport.shutdownCount, shutdowns + 1);
+        EXPECT_EQ(panes.loggerButtons.back(), false);
+        EXPECT_EQ(messages.messages, QStringList{UnpluggedText});
+        ASSERT_EQ(observer.exchanges.size(), 1u);
+        EXPECT_EQ(observer.exchanges[0].exchange, k.exchange);
+        EXPECT_EQ(observer.exchanges[0].failure, LinkFailure::Unplugged);
+        // Nothing is sent into the closed port afterwards, whatever is called.
+        session.ReadSetup();
+        session.WriteSetup();
+        session.SetClock();
+        session.EraseAll();
+        session.Download();
+        EXPECT_EQ(NewWrites(), 0u);
+        EXPECT_FALSE(session.busy());
+        EXPECT_FALSE(messages.dialogOpen);
+        EXPECT_EQ(messages.messages.size(), 1);
+        EXPECT_EQ(messages.questions.size(), questions);
+        ASSERT_EQ(observer.exchanges.size(), 5u);
+        for (size_t i = 1; i < observer.exchanges.size(); ++i)
+            EXPECT_EQ(observer.exchanges[i].failure, LinkFailure::NotConnected);
+        ASSERT_FALSE(observer.downloads.empty());
+        EXPECT_EQ(observer.downloads.back().refused, LinkFailure::NotConnected);
     }
-    EXPECT_EQ(transport.shutdownCount, 0);
+}
+
+TEST_F(LinkSessionTest, PortFailureAfterAnEraseTimedOutIsTheLostConnection)
+{
+    ConnectLogger();
+    session.EraseAll();
+    timers.FireUntilStopped(LinkSession::EraseTimer);
+    ASSERT_EQ(session.activeCommand(), LinkSession::Erasing);
+    messages.messages.clear();
+    transport.FailPort();
+    EXPECT_FALSE(session.connected());
+    EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+    EXPECT_EQ(messages.messages, QStringList{UnpluggedText});
+    EXPECT_EQ(observer.exchanges.back().exchange, LinkExchange::Idle);
+    EXPECT_EQ(observer.exchanges.back().failure, LinkFailure::Unplugged);
+}
+
+TEST_F(LinkSessionTest, ReadSetupAnswerWithStatusZeroLeavesTheSetupAsItWas)
+{
+    ConnectLogger();
+    fakelink::SetupFields f;
+    f.interval = 600;
+    app.config.logInterval = 60;
+    session.ReadSetup();
+    Bytes refused = fakelink::SetupAnswer(f);
+    refused[15] = 0;
+    refused[refused.size() - 5] ^= 1;  // the checksum covers the status byte
+    transport.Receive(refused);
+    EXPECT_EQ(app.config.logInterval, 60u);
+    EXPECT_EQ(panes.setupValuesShown, 0);
+    EXPECT_EQ(messages.LastMessage(),
+              "An error occured when reading configuration from the logger. Please try again.");
+}
+
+TEST_F(LinkSessionTest, DisconnectEndsTheWaitingExchangeQuietly)
+{
+    ConnectLogger();
+    session.ReadSetup();
+    session.Disconnect();
+    EXPECT_FALSE(timers.IsRunning(LinkSession::ReadSetupTimer));
+    EXPECT_FALSE(messages.progressShown);
+    EXPECT_TRUE(messages.messages.isEmpty());
+    EXPECT_EQ(observer.exchanges.back().exchange, LinkExchange::ReadSetup);
+    EXPECT_EQ(observer.exchanges.back().failure, LinkFailure::Disconnected);
 }
 
 TEST_F(LinkSessionTest, PortFailureAfterTheLinkHasEndedIsIgnored)

@@ -114,6 +114,16 @@ public:
     int initialPort = 0;
 };
 
+// Keeps every outcome the link reports, in order.
+class RecordingObserver : public ILinkObserver {
+public:
+    void OnExchangeEnded(const ExchangeOutcome& outcome) override { exchanges.push_back(outcome); }
+    void OnDownloadEnded(const DownloadOutcome& outcome) override { downloads.push_back(outcome); }
+
+    std::vector<ExchangeOutcome> exchanges;
+    std::vector<DownloadOutcome> downloads;
+};
+
 class FakePortDirectory : public IPortDirectory {
 public:
     QStringList Devices() override { return devices; }

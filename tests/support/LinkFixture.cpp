@@ -4,6 +4,7 @@
 LinkFixture::LinkFixture()
 {
     transport.Attach(&session);
+    session.SetObserver(&observer);
     timers.onExpiry = [this](int id) { session.OnLinkTimer(id); };
     ports.devices = {QStringLiteral("/dev/ttyUSB0")};
     session.SetTimeSource([this] { return now; });

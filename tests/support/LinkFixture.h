@@ -24,6 +24,7 @@ protected:
     fakelink::RecordingMessageSink messages;
     fakelink::FakePaneActions panes;
     fakelink::FakePortDirectory ports;
+    fakelink::RecordingObserver observer;
     LinkSession session{app, transport, timers, messages, panes, ports};
     QDateTime now{QDate(2011, 3, 8), QTime(11, 41, 44)};
 
