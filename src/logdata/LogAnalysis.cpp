@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -34,7 +35,7 @@ int Digits(const char* t, int n)
 
 int64_t DayOfStamp(const char* t) { return DaysFromCivil(Digits(t, 4), Digits(t + 4, 2), Digits(t + 6, 2)); }
 
-int64_t SecondOfDay(const char* t)
+inline int64_t SecondOfDay(const char* t)
 {
     return int64_t(t[8] - '0') * 36000 + int64_t(t[9] - '0') * 3600 + int64_t(t[10] - '0') * 600 +
            int64_t(t[11] - '0') * 60 + int64_t(t[12] - '0') * 10 + int64_t(t[13] - '0');
@@ -118,7 +119,9 @@ int64_t IntervalOf(const LogStore& store, uint32_t n)
 }
 
 // Caches exp(−ΔH/(R·T)) by the float value it came from: a log holds few
-// distinct values (one decimal of a sensor's range), so exp runs once for each.
+// distinct values (one decimal of a sensor's range), so exp runs about once
+// for each. An open-addressed table; once it is well filled, further values
+// are worked out each time.
 class BoltzmannCache {
 public:
     explicit BoltzmannCache(bool celsius) : celsius_(celsius)
@@ -126,19 +129,26 @@ public:
         for (uint32_t& k : key_)
             k = EmptyKey;
     }
-    // The factor of one value; false when the value is not above absolute zero.
-    bool Factor(float v, double& factor)
+    // The factor of one finite value; 0 when the value is not above absolute
+    // zero (the caller then gives no MKT: it looks at the smallest value).
+    double Factor(float v)
     {
         uint32_t bits;
         std::memcpy(&bits, &v, sizeof bits);
-        const uint32_t slot = (bits * 2654435761u) >> (32 - SlotBits);
-        if (key_[slot] != bits) {
-            const double kelvin = ToKelvin(v);
-            key_[slot] = bits;
-            factor_[slot] = kelvin > 0 ? std::exp(-MktActivationKelvin / kelvin) : -1.0;
+        uint32_t slot = (bits * 2654435761u) >> (32 - SlotBits);
+        while (key_[slot] != bits) {
+            if (key_[slot] == EmptyKey) {
+                const double f = Compute(v);
+                if (used_ < MaxUsed) {
+                    ++used_;
+                    key_[slot] = bits;
+                    factor_[slot] = f;
+                }
+                return f;
+            }
+            slot = (slot + 1) & (Slots - 1);
         }
-        factor = factor_[slot];
-        return factor >= 0;
+        return factor_[slot];
     }
     double ToKelvin(double v) const
     {
@@ -150,14 +160,97 @@ public:
     }
 
 private:
-    static constexpr int SlotBits = 10;
+    double Compute(float v) const
+    {
+        const double kelvin = ToKelvin(v);
+        return kelvin > 0 ? std::exp(-MktActivationKelvin / kelvin) : 0.0;
+    }
+    static constexpr int SlotBits = 12;
+    static constexpr uint32_t Slots = 1u << SlotBits;
+    static constexpr uint32_t MaxUsed = Slots / 2;
     static constexpr uint32_t EmptyKey = 0xFFFFFFFFu;  // a NaN pattern: never looked up
-    uint32_t key_[1 << SlotBits];
-    double factor_[1 << SlotBits];
+    uint32_t key_[Slots];
+    double factor_[Slots];
+    uint32_t used_ = 0;
     bool celsius_;
 };
 
 QByteArray Stamp(const LogStore& store, uint32_t i) { return QByteArray(store.timestamp(i), TimestampLength); }
+
+// What one pass over a channel gathers.
+struct ChannelPass {
+    uint32_t maxAt = 0, minAt = 0, skipped = 0;
+    float maxV = -std::numeric_limits<float>::infinity();
+    float minV = std::numeric_limits<float>::infinity();
+    double sum = 0, boltzmann = 0;
+    uint32_t recordsAbove = 0, recordsBelow = 0;
+    int runsAbove = 0, runsBelow = 0;
+    int64_t firstAbove = -1, firstBelow = -1;
+};
+
+// The loop, made once for each combination of MKT and limits so that a
+// channel pays only for what it asks. An unset side is an infinite limit.
+template <bool Mkt, bool Limits>
+void PassOver(const float* v, uint32_t n, float low, float high, BoltzmannCache* cache, ChannelPass& p)
+{
+    // Kept in locals so that the loop works in registers.
+    uint32_t maxAt = 0, minAt = 0, skipped = 0, recordsAbove = 0, recordsBelow = 0;
+    float maxV = p.maxV, minV = p.minV;
+    double sum = 0, boltzmann = 0;
+    bool wasAbove = false, wasBelow = false;
+    int runsAbove = 0, runsBelow = 0;
+    int64_t firstAbove = -1, firstBelow = -1;
+    for (uint32_t i = 0; i < n; ++i) {
+        const float x = v[i];
+        // A damaged file may hold values that are no number; they take no
+        // part in the extremes, the average or the MKT, and end a run.
+        if (!std::isfinite(x)) [[unlikely]] {
+            ++skipped;
+            wasAbove = wasBelow = false;
+            continue;
+        }
+        sum += x;
+        if (x > maxV) {
+            maxV = x;
+            maxAt = i;
+        }
+        if (x < minV) {
+            minV = x;
+            minAt = i;
+        }
+        if constexpr (Mkt) {
+            boltzmann += cache->Factor(x);
+        }
+        if constexpr (Limits) {
+            // Branch-free: a noisy channel near its limit crosses it at random.
+            const bool above = x > high;
+            const bool below = x < low;
+            recordsAbove += above;
+            recordsBelow += below;
+            runsAbove += above & !wasAbove;
+            runsBelow += below & !wasBelow;
+            if (firstAbove < 0 && above)
+                firstAbove = i;
+            if (firstBelow < 0 && below)
+                firstBelow = i;
+            wasAbove = above;
+            wasBelow = below;
+        }
+    }
+    p.maxAt = maxAt;
+    p.minAt = minAt;
+    p.skipped = skipped;
+    p.maxV = maxV;
+    p.minV = minV;
+    p.sum = sum;
+    p.boltzmann = boltzmann;
+    p.recordsAbove = recordsAbove;
+    p.recordsBelow = recordsBelow;
+    p.runsAbove = runsAbove;
+    p.runsBelow = runsBelow;
+    p.firstAbove = firstAbove;
+    p.firstBelow = firstBelow;
+}
 
 void AnalyseChannel(const LogStore& store, int c, uint32_t n, const ChannelLimits& limits, ChannelSummary& out)
 {
@@ -169,92 +262,47 @@ void AnalyseChannel(const LogStore& store, int c, uint32_t n, const ChannelLimit
     const float* v = store.value[c + 1];
     // Limits compare at the values' own precision: a record of 2.1 is not
     // below a limit of 2.1 although the float 2.1f is a hair under 2.1.
-    const bool hasHigh = limits.high.has_value();
-    const bool hasLow = limits.low.has_value();
-    const float high = hasHigh ? float(*limits.high) : 0.0f;
-    const float low = hasLow ? float(*limits.low) : 0.0f;
-    const bool temperature = store.channelKind[c] == 0;
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    const float high = limits.high ? float(*limits.high) : inf;
+    const float low = limits.low ? float(*limits.low) : -inf;
+    const bool withLimits = limits.low || limits.high;
 
-    BoltzmannCache* cache = nullptr;
-    std::optional<BoltzmannCache> cacheStorage;
-    if (temperature) {
-        cacheStorage.emplace(store.celsius != 0);
-        cache = &*cacheStorage;
-    }
+    std::optional<BoltzmannCache> cache;
+    if (store.channelKind[c] == 0)  // temperature
+        cache.emplace(store.celsius != 0);
 
-    uint32_t maxAt = 0, minAt = 0, finite = 0;
-    float maxV = 0, minV = 0;
-    bool seen = false, mktSound = true, wasAbove = false, wasBelow = false;
-    double sum = 0, boltzmann = 0;
-    uint32_t recordsAbove = 0, recordsBelow = 0;
-    int64_t firstAbove = -1, firstBelow = -1;
-    for (uint32_t i = 0; i < n; ++i) {
-        const float x = v[i];
-        // A damaged file may hold values that are no number; they take no
-        // part in the extremes, the average or the MKT.
-        if (!std::isfinite(x)) {
-            wasAbove = wasBelow = false;
-            continue;
-        }
-        ++finite;
-        sum += x;
-        if (!seen) {
-            seen = true;
-            maxV = minV = x;
-            maxAt = minAt = i;
-        } else if (x > maxV) {
-            maxV = x;
-            maxAt = i;
-        } else if (x < minV) {
-            minV = x;
-            minAt = i;
-        }
-        if (cache) {
-            double f;
-            if (cache->Factor(x, f))
-                boltzmann += f;
-            else
-                mktSound = false;
-        }
-        const bool above = hasHigh && x > high;
-        const bool below = hasLow && x < low;
-        if (above) {
-            ++recordsAbove;
-            if (!wasAbove) {
-                ++out.excursionsAbove;
-                if (firstAbove < 0)
-                    firstAbove = i;
-            }
-        }
-        if (below) {
-            ++recordsBelow;
-            if (!wasBelow) {
-                ++out.excursionsBelow;
-                if (firstBelow < 0)
-                    firstBelow = i;
-            }
-        }
-        wasAbove = above;
-        wasBelow = below;
-    }
-    if (!seen)
+    ChannelPass p;
+    BoltzmannCache* k = cache ? &*cache : nullptr;
+    if (k && withLimits)
+        PassOver<true, true>(v, n, low, high, k, p);
+    else if (k)
+        PassOver<true, false>(v, n, low, high, k, p);
+    else if (withLimits)
+        PassOver<false, true>(v, n, low, high, k, p);
+    else
+        PassOver<false, false>(v, n, low, high, k, p);
+
+    out.excursionsAbove = p.runsAbove;
+    out.excursionsBelow = p.runsBelow;
+    // Records beyond are turned into time once the interval is known.
+    out.secondsAbove = p.recordsAbove;
+    out.secondsBelow = p.recordsBelow;
+    if (p.firstAbove >= 0)
+        out.firstAbove = Stamp(store, uint32_t(p.firstAbove));
+    if (p.firstBelow >= 0)
+        out.firstBelow = Stamp(store, uint32_t(p.firstBelow));
+    const uint32_t finite = n - p.skipped;
+    if (finite == 0)
         return;
-    out.max = maxV;
-    out.min = minV;
-    out.ave = sum / finite;
-    out.maxTime = Stamp(store, maxAt);
-    out.minTime = Stamp(store, minAt);
-    if (cache && mktSound && boltzmann > 0) {
-        const double kelvin = MktActivationKelvin / -std::log(boltzmann / finite);
+    out.max = p.maxV;
+    out.min = p.minV;
+    out.ave = p.sum / finite;
+    out.maxTime = Stamp(store, p.maxAt);
+    out.minTime = Stamp(store, p.minAt);
+    if (cache && cache->ToKelvin(p.minV) > 0 && p.boltzmann > 0) {
+        const double kelvin = MktActivationKelvin / -std::log(p.boltzmann / finite);
         out.mkt = cache->FromKelvin(kelvin);
     }
-    // Records beyond are turned into time once the interval is known.
-    out.secondsAbove = recordsAbove;
-    out.secondsBelow = recordsBelow;
-    if (firstAbove >= 0)
-        out.firstAbove = Stamp(store, uint32_t(firstAbove));
-    if (firstBelow >= 0)
-        out.firstBelow = Stamp(store, uint32_t(firstBelow));
 }
 
 }  // namespace
