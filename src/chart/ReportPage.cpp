@@ -1,0 +1,20 @@
+// The analysis report's page: the chart in page mode filling the printable area.
+#include "chart/ReportPage.h"
+
+#include "chart/DrawChart.h"
+#include "logdata/LogStore.h"
+
+#include <QPainter>
+
+bool DrawReportPage(QPainter& painter, LogStore& store, QSize pageSize)
+{
+    store.EnsureStatistics();
+    if (!CanDrawChart(store))
+        return false;
+    ChartSurface surface;
+    surface.rect = QRect(QPoint(0, 0), pageSize);
+    surface.pageMode = true;
+    surface.defaultFont = painter.font();
+    DrawChart(painter, store, surface);
+    return true;
+}
