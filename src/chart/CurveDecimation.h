@@ -12,8 +12,8 @@ class QPainter;
 
 // How DrawChart puts a curve through the records.
 enum class CurvePoints {
-    // At most four points per pixel column where that paints the same pixels
-    // (see ColumnReductionIsExact), every record otherwise.
+    // At most seven points per pixel column where that paints the same
+    // pixels (see ColumnReductionIsExact), every record otherwise.
     PerPixelColumn,
     // A line between every pair of consecutive records: the reference the
     // reduced curve is compared with.
@@ -23,8 +23,9 @@ enum class CurvePoints {
 // True when a curve drawn on the painter with a 1-pixel pen paints the same
 // pixels from the reduced points as from every record: aliased lines of the
 // raster engine in device pixels. Under a scaling transform (a high-density
-// screen), with antialiasing or on a printer the line is stroked as an
-// outline whose joins depend on every point, so the curve keeps them all.
+// screen) or with antialiasing the line is stroked as an outline whose joins
+// depend on every point, and a printer or PDF rasterises the lines itself, so
+// there the curve keeps them all.
 bool ColumnReductionIsExact(const QPainter& painter);
 
 // The polyline of one curve, record j at (xOf(j), yOf(values[j])).
@@ -79,13 +80,32 @@ const std::vector<QPoint>& CurvePolyline::Build(uint32_t count, const float* val
     uint32_t first = 0;
     int x = count > 0 ? xOf(0) : 0;
     while (first < count) {
-        uint32_t end = first + 1;
-        int nextX = x;
-        while (end < count && (nextX = xOf(end)) == x)
-            ++end;
+        // The column ends at the first record on another x. As x never
+        // decreases it is found by doubling steps and halving, without
+        // asking every record of a busy column for its x.
+        uint64_t inside = first, outside = count;
+        for (uint64_t step = 1;; step *= 2) {
+            const uint64_t probe = first + step;
+            if (probe >= count)
+                break;
+            if (xOf(uint32_t(probe)) != x) {
+                outside = probe;
+                break;
+            }
+            inside = probe;
+        }
+        while (outside - inside > 1) {
+            const uint64_t middle = inside + (outside - inside) / 2;
+            if (xOf(uint32_t(middle)) == x)
+                inside = middle;
+            else
+                outside = middle;
+        }
+        const uint32_t end = uint32_t(outside);
         AddColumn(x, first, end, values, yOf);
         first = end;
-        x = nextX;
+        if (first < count)
+            x = xOf(first);
     }
     return points_;
 }
