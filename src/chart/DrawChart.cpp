@@ -106,6 +106,11 @@ bool CanDrawChart(const LogStore& store)
 
 PlotRect DrawChart(QPainter& p, const LogStore& store, const ChartSurface& surface)
 {
+    return DrawChart(p, store, surface, CurvePoints::PerPixelColumn);
+}
+
+PlotRect DrawChart(QPainter& p, const LogStore& store, const ChartSurface& surface, CurvePoints curvePoints)
+{
     const ChartLayout l = ChartLayout::ForStore(surface.rect, store);
     if (!CanDrawChart(store) || !l.drawable)
         return PlotRect();
@@ -231,12 +236,11 @@ PlotRect DrawChart(QPainter& p, const LogStore& store, const ChartSurface& surfa
     const QPoint frame[5] = {{l.PL - 1, l.T}, {l.PL - 1, l.PB}, {l.PR, l.PB}, {l.PR, l.T}, {l.PL - 1, l.T}};
     p.drawPolyline(frame, 5);
 
-    // Curves and legend. Each curve is one polyline through every record, the
-    // same pixels as one line per pair of records; consecutive records on the
-    // same pixel add nothing and are left out.
-    std::vector<QPoint> points;
-    if (n > 1)
-        points.reserve(n);
+    // Curves and legend. Each curve is one polyline through the records, the
+    // same pixels as one line per pair of records. Where many records share a
+    // pixel column only the few that paint it are kept (see CurvePolyline).
+    const bool reduce = curvePoints == CurvePoints::PerPixelColumn && ColumnReductionIsExact(p);
+    CurvePolyline curve(reduce);
     const int xm = l.legendX();
     const int halfLine = l.legendHalfLine();
     for (int c = 1; c <= channels; ++c) {
@@ -247,13 +251,9 @@ PlotRect DrawChart(QPainter& p, const LogStore& store, const ChartSurface& surfa
         const QPen pen = LinePen(ChannelColour[c - 1]);
         p.setPen(pen);
         if (n > 1) {
-            points.clear();
-            points.emplace_back(l.PL, l.valueY(v[0], top, bottom));
-            for (uint32_t j = 1; j < n; ++j) {
-                const QPoint point(l.recordX(j), l.valueY(v[j], top, bottom));
-                if (point != points.back())
-                    points.push_back(point);
-            }
+            const std::vector<QPoint>& points = curve.Build(
+                n, v, [&l](uint32_t j) { return l.recordX(j); },
+                [&l, top, bottom](float value) { return l.valueY(value, top, bottom); });
             p.drawPolyline(points.data(), int(points.size()));
         }
 

@@ -3,6 +3,7 @@
 
 #include "chart/ChartLayout.h"
 #include "chart/ChartSurface.h"
+#include "chart/CurveDecimation.h"
 
 class LogStore;
 class QPainter;
@@ -19,3 +20,7 @@ bool CanDrawChart(const LogStore& store);
 // as they were when it returns. A printed page's caller closes the docking
 // panes afterwards.
 PlotRect DrawChart(QPainter& painter, const LogStore& store, const ChartSurface& surface);
+
+// The same drawing with the curves' points chosen explicitly; EveryRecord
+// draws the reference that the reduced curves must match pixel for pixel.
+PlotRect DrawChart(QPainter& painter, const LogStore& store, const ChartSurface& surface, CurvePoints curvePoints);
