@@ -232,7 +232,8 @@ void CMainFrame::ShowFileList()
 
 int CMainFrame::ChoosePort(const QStringList& devices, int initialNumber)
 {
-    return CDSLCom::Choose(this, devices, initialNumber);
+    // The directory knows more of each device than its path: the list shows it.
+    return CDSLCom::Choose(this, CDSLCom::RecordsFor(devices, ports_->Records()), initialNumber);
 }
 
 void CMainFrame::Pause(int milliseconds)
