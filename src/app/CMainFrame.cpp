@@ -16,6 +16,7 @@
 #include "link/PortDirectory.h"
 #include "link/QtLinkTimers.h"
 #include "logdata/DateQuery.h"
+#include "logdata/Units.h"
 #include "panes/CDataListPane.h"
 #include "panes/CDatePickerDlg.h"
 #include "panes/CFileListPane.h"
@@ -96,6 +97,32 @@ constexpr StatusPaneInfo StatusPanes[CMainFrame::StatusPaneCount] = {
     {150, " 00.0", nullptr},
     {0, "VORNA ELECTRONIC CO., LTD.", nullptr},
 };
+
+// The read-out panes and the widest text each can show: a time stamp, or a
+// value of "%6.1f" at its widest (-3276.8, a logger's 16-bit tenths) with the
+// longest unit text; a file may give any channel any kind.
+QString WidestReadoutText(int index, const QFontMetrics& metrics)
+{
+    if (index == 4) {
+        QChar digit = QLatin1Char('0');
+        for (char d = '1'; d <= '9'; ++d)
+            if (metrics.horizontalAdvance(QLatin1Char(d)) > metrics.horizontalAdvance(digit))
+                digit = QLatin1Char(d);
+        return QStringLiteral(" %1%1%1%1-%1%1-%1%1 %1%1:%1%1:%1%1").arg(digit);
+    }
+    if (index != 6 && index != 8 && index != 10)
+        return {};
+    QString widest;
+    for (int kind = 0; kind <= 8; ++kind) {
+        for (uint8_t celsius : {uint8_t(0), uint8_t(1)}) {
+            const QString text =
+                QString::asprintf("%6.1f %s", -3276.8, UnitText(int8_t(kind), celsius).c_str());
+            if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest))
+                widest = text;
+        }
+    }
+    return widest;
+}
 
 QIcon IconFor(const char* name)
 {
@@ -330,11 +357,8 @@ void CMainFrame::CreateStatusBar()
             label->setText(QString::fromLatin1(info.text));
             label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         }
-        // The widths are those of the original panes; a wider system font
-        // widens a pane just enough to show its starting text whole.
         if (info.width > 0)
-            label->setFixedWidth(std::max(info.width, label->fontMetrics().horizontalAdvance(
-                                                          QString::fromLatin1(info.text)) + 6));
+            label->setFixedWidth(StatusPaneWidth(i, label->fontMetrics()));
         else
             label->setMinimumWidth(0);
         // All panes are permanent: the prompts go to pane 0 (see event()),
@@ -344,16 +368,43 @@ void CMainFrame::CreateStatusBar()
     }
 }
 
+int CMainFrame::StatusPaneWidth(int index, const QFontMetrics& metrics)
+{
+    if (index < 0 || index >= StatusPaneCount)
+        return 0;
+    const StatusPaneInfo& info = StatusPanes[index];
+    if (info.width <= 0)
+        return 0;
+    // At least the original width; a pane grows to show its starting text
+    // and, for the read-out, its widest value whole in the font in use.
+    constexpr int paddingPx = 8;
+    int needed = metrics.horizontalAdvance(QString::fromLatin1(info.text));
+    needed = std::max(needed, metrics.horizontalAdvance(WidestReadoutText(index, metrics)));
+    return std::max(info.width, needed + paddingPx);
+}
+
 void CMainFrame::CreateShortcuts()
 {
     struct Key {
         QKeySequence keys;
         std::function<void()> run;
     };
+    // The keys of the exports follow the commands' enabling rules, as the
+    // menu items that show them do.
+    auto whenEnabled = [this](int id) {
+        return [this, id] {
+            UpdateCommandUI();
+            if (QAction* a = action(id); a && a->isEnabled())
+                OnCommand(id);
+        };
+    };
     const Key keys[] = {
         {QKeySequence(Qt::CTRL | Qt::Key_N), [this] { OnCommand(cmd::New); }},
         {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OnCommand(cmd::Open); }},
         {QKeySequence(Qt::CTRL | Qt::Key_P), [this] { OnCommand(cmd::Print); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_E), whenEnabled(cmd::SaveExcel)},
+        {QKeySequence(Qt::CTRL | Qt::Key_T), whenEnabled(cmd::SaveTxt)},
+        {QKeySequence(Qt::CTRL | Qt::Key_J), whenEnabled(cmd::SaveBmp)},
         // Save has an empty handler: the key is taken and nothing happens.
         {QKeySequence(Qt::CTRL | Qt::Key_S), [] {}},
         {QKeySequence(Qt::Key_F6), [this] { FocusNextPane(true); }},

@@ -26,6 +26,7 @@ class LinkTimerSwitch;
 class QtLinkTimers;
 class QAction;
 class QDockWidget;
+class QFontMetrics;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -81,6 +82,9 @@ public:
     void setPaneText(int index, const QString& text);
     QString paneText(int index) const;
     QLabel* statusPane(int index) const;
+    // The fixed width of a status pane in this font: wide enough for its
+    // widest text; 0 for the stretching pane.
+    static int StatusPaneWidth(int index, const QFontMetrics& metrics);
 
     // The logger link.
     LinkSession& link() const { return *link_; }

@@ -156,6 +156,34 @@ TEST_F(MainFrameTest, StatusBarPanes)
     frame->setPaneText(12, QStringLiteral("ignored"));  // outside the bar: nothing happens
 }
 
+TEST_F(MainFrameTest, ReadoutPanesShowTheirWidestTextsWhole)
+{
+    Start(QString(), true);
+    frame->resize(1200, 700);
+    QCoreApplication::processEvents();
+    const struct {
+        int pane;
+        const char* text;
+    } cases[] = {
+        {4, " 2011-03-08 14:05:30"},
+        {6, "-100.0 %RH"},           {6, "-3276.8 mBar"},
+        {6, "-40.0 Dew Point(F)"},  // a file may give channel 1 any kind
+        {8, "-100.0 %RH"},           {8, "3276.7 Lux"},
+        {10, "100.0 Dew Point(C)"},  {10, "-3276.8 Dew Point(F)"},
+    };
+    for (const auto& k : cases) {
+        frame->setPaneText(k.pane, QString::fromLatin1(k.text));
+        QCoreApplication::processEvents();
+        QLabel* label = frame->statusPane(k.pane);
+        EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(label->text()))
+            << k.text << " is cut in pane " << k.pane;
+        EXPECT_EQ(label->width(), CMainFrame::StatusPaneWidth(k.pane, label->fontMetrics())) << k.pane;
+    }
+    // Panes without a read-out keep their original widths.
+    EXPECT_EQ(CMainFrame::StatusPaneWidth(1, frame->statusPane(1)->fontMetrics()), 16);
+    EXPECT_EQ(CMainFrame::StatusPaneWidth(11, frame->statusPane(11)->fontMetrics()), 0);
+}
+
 TEST_F(MainFrameTest, ConnectionPaneFollowsTheConnectRule)
 {
     // The connected states are reached with a logger: see LoggerCommandsTest.
@@ -342,6 +370,45 @@ TEST_F(MainFrameTest, QueryReloadsTheLogThenKeepsTheRange)
     EXPECT_EQ(app->data().store.recordCount, 20u);  // the whole log, read again
 }
 
+TEST_F(MainFrameTest, ExportKeysRunTheExportsWhileTheyAreEnabled)
+{
+    Start(QString(), true);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    QStringList filters;
+    frame->exportPathChooser = [&filters](const QString& filter) {
+        filters << filter;
+        return QString();  // cancelled: nothing is written
+    };
+    const struct {
+        Qt::Key key;
+        int command;
+        const char* filter;
+    } cases[] = {
+        {Qt::Key_E, cmd::SaveExcel, "Excel file(*.xls)"},
+        {Qt::Key_T, cmd::SaveTxt, "TXT file(*.txt)"},
+        {Qt::Key_J, cmd::SaveBmp, "BMP file(*.bmp)"},
+    };
+    // Without records the exports are disabled, and so are their keys.
+    QSignalSpy spy(frame, &CMainFrame::commandRun);
+    for (const auto& k : cases)
+        QTest::keyClick(frame, k.key, Qt::ControlModifier);
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_TRUE(filters.isEmpty());
+
+    OpenSampleFromFileList(1, 5);
+    spy.clear();
+    for (const auto& k : cases) {
+        filters.clear();
+        QTest::keyClick(frame, k.key, Qt::ControlModifier);
+        EXPECT_EQ(filters, QStringList{QString::fromLatin1(k.filter)}) << k.filter;
+    }
+    ASSERT_EQ(spy.count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(spy.at(i).at(0).toInt(), cases[i].command);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
 TEST_F(MainFrameTest, KeysWithoutCommandsDoNothing)
 {
     Start(QString(), true);
@@ -350,8 +417,7 @@ TEST_F(MainFrameTest, KeysWithoutCommandsDoNothing)
     OpenSampleFromFileList(1, 5);
     QSignalSpy spy(frame, &CMainFrame::commandRun);
     const QString title = frame->windowTitle();
-    for (Qt::Key key : {Qt::Key_E, Qt::Key_T, Qt::Key_J, Qt::Key_S})
-        QTest::keyClick(frame, key, Qt::ControlModifier);
+    QTest::keyClick(frame, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(spy.count(), 0);
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(frame->windowTitle(), title);
