@@ -51,6 +51,8 @@ CDataListPane::CDataListPane(AppData& data, QWidget* parent) : QWidget(parent), 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list_);
+    // The pane passes the keyboard focus on to its list.
+    setFocusProxy(list_);
 
     model_->ShowColumns(data_.store.channelCount);
     ApplyColumnLayout();

@@ -5,6 +5,7 @@
 #include "app/CLoggerView.h"
 #include "app/Commands.h"
 #include "panes/CDataListPane.h"
+#include "panes/CDatePickerCombo.h"
 #include "panes/CDatePickerDlg.h"
 #include "panes/CFileListPane.h"
 #include "panes/RecordTableModel.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -427,6 +429,37 @@ TEST_F(MainFrameTest, KeysWithoutCommandsDoNothing)
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), int(cmd::New));
     EXPECT_EQ(app->data().store.recordCount, 0u);
+}
+
+TEST_F(MainFrameTest, ViewCommandsPutTheFocusWhereTheKeysWork)
+{
+    Start(QString(), true);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    OpenSampleFromFileList(1, 5);
+    const struct {
+        int command;
+        int pane;
+        const char* focus;  // class of the widget that takes the keys
+    } cases[] = {
+        {cmd::FileList, pane::FileListId, "QTreeWidget"},
+        {cmd::DataList, pane::DataListId, "QTableView"},
+        {cmd::Query, pane::QueryId, "CDatePickerCombo"},  // "From", the first field
+    };
+    for (const auto& k : cases) {
+        frame->OnCommand(k.command);
+        QCoreApplication::processEvents();
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr) << k.focus;
+        // An editable combo hands the focus on to its line edit.
+        if (qobject_cast<QLineEdit*>(focus) && focus->parentWidget())
+            focus = focus->parentWidget();
+        EXPECT_STREQ(focus->metaObject()->className(), k.focus);
+        EXPECT_TRUE(frame->paneWindow(k.pane)->isAncestorOf(focus)) << k.focus;
+    }
+    auto* query = qobject_cast<CDatePickerDlg*>(frame->paneWindow(pane::QueryId));
+    ASSERT_NE(query, nullptr);
+    EXPECT_TRUE(query->fromCombo()->hasFocus());
 }
 
 TEST_F(MainFrameTest, PaneKeysMoveTheFocusAndShiftF1AsksWhatThisIs)
