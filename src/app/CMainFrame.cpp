@@ -817,8 +817,15 @@ void CMainFrame::RefillPane(int paneId)
     if (!w)
         return;
     if (paneId == pane::DataListId) {
-        if (auto* list = qobject_cast<CDataListPane*>(w))
+        if (auto* list = qobject_cast<CDataListPane*>(w)) {
             list->FillRecordList();
+            // Wide enough for every value column; never narrower than the
+            // user made it.
+            QDockWidget* dock = docks_.value(paneId);
+            const int needed = list->FullWidth() + (dock->width() - list->width());
+            if (!dock->isFloating() && dock->width() < needed)
+                resizeDocks({dock}, {needed}, Qt::Horizontal);
+        }
     } else if (paneId == pane::FileListId) {
         if (auto* list = qobject_cast<CFileListPane*>(w))
             list->RefreshFileList();

@@ -16,7 +16,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -260,6 +262,29 @@ TEST_F(MainFrameTest, ViewCommandsShowOnlyTheirPane)
         EXPECT_EQ(OpenPanes(), std::vector<int>{c.paneId}) << c.command;
         EXPECT_EQ(frame->currentPane(), c.code) << c.command;
         EXPECT_NE(frame->paneWindow(c.paneId), nullptr) << c.command;
+    }
+}
+
+TEST_F(MainFrameTest, DataListShowsEveryValueColumnAtItsFirstWidth)
+{
+    Start(QString(), true);
+    for (int channels : {3, 1}) {
+        OpenSampleFromFileList(channels, 30);
+        frame->OnCommand(cmd::DataList);
+        QCoreApplication::processEvents();
+        auto* pane = qobject_cast<CDataListPane*>(frame->paneWindow(pane::DataListId));
+        ASSERT_NE(pane, nullptr);
+        QTableView* view = pane->list();
+        const int columns = pane->model()->columnCount();
+        ASSERT_EQ(columns, channels + 3);
+        for (int c = 0; c < columns; ++c) {
+            EXPECT_LE(view->columnViewportPosition(c) + view->columnWidth(c), view->viewport()->width())
+                << channels << " channels: column " << c << " is cut";
+        }
+        EXPECT_FALSE(view->horizontalScrollBar()->isVisible()) << channels << " channels";
+        // Never narrower than the pane's first width, and the chart keeps the rest.
+        EXPECT_GE(frame->paneDock(pane::DataListId)->width(), 256);
+        EXPECT_GT(frame->view()->width(), frame->width() / 2);
     }
 }
 
