@@ -424,7 +424,8 @@ void CMainFrame::CreateShortcuts()
 CLoggerView* CMainFrame::CreateView()
 {
     auto* view = new CLoggerView(app_.data(), this);
-    connect(view, &CLoggerView::documentTitleChanged, this, [this](const QString& t) { app_.doc().SetTitle(t); });
+    connect(view, &CLoggerView::documentTitleChanged, this,
+            [this](const QString& t) { app_.doc().SetTitle(OpenLogTitle(t)); });
     connect(view, &CLoggerView::readoutChanged, this,
             [this](const QString& time, const QString& ch1, const QString& ch2, const QString& ch3) {
                 setPaneText(4, time);
@@ -769,6 +770,11 @@ QWidget* CMainFrame::AttachPaneWindow(int paneId)
         auto* list = new CFileListPane(data, dock);
         list->setMessageSink(this);
         connect(list, &CFileListPane::openLogRequested, this, &CMainFrame::OpenFromFileList);
+        connect(list, &CFileListPane::logRenamed, this, &CMainFrame::OpenLogRenamed);
+        connect(list, &CFileListPane::logDeleted, this, [this](const QString& name) {
+            if (IsOpenLog(name))
+                app_.doc().SetTitle(OpenLogTitle(app_.data().store.currentLogName));
+        });
         w = list;
         break;
     }
@@ -963,6 +969,35 @@ void CMainFrame::DocumentTitleChanged(const QString& title)
 {
     // The framework's caption: the document title before the program's.
     setWindowTitle(title + QStringLiteral(" - ") + QString::fromLatin1(CLoggerApp::WindowTitle));
+}
+
+bool CMainFrame::IsOpenLog(const QString& fileName) const
+{
+    const QString open = app_.data().store.currentLogPath;
+    if (open.isEmpty() || fileName.isEmpty())
+        return false;
+    const auto clean = [](const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); };
+    return clean(open) == clean(app_.data().logFilePath(fileName));
+}
+
+QString CMainFrame::OpenLogTitle(const QString& name) const
+{
+    // A log whose file is gone is still shown, marked as no longer on disk.
+    const QString path = app_.data().store.currentLogPath;
+    if (!name.trimmed().isEmpty() && !path.isEmpty() && !QFileInfo::exists(path))
+        return name + QStringLiteral(" (deleted)");
+    return name;
+}
+
+void CMainFrame::OpenLogRenamed(const QString& oldName, const QString& newName)
+{
+    if (!IsOpenLog(oldName))
+        return;
+    // The open log follows its file, so reading it again still works.
+    LogStore& store = app_.data().store;
+    store.currentLogName = newName;
+    store.currentLogPath = app_.data().logFilePath(newName);
+    app_.doc().SetTitle(OpenLogTitle(newName));
 }
 
 void CMainFrame::OpenFromFileList(const QString& fileName)

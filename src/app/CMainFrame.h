@@ -182,6 +182,11 @@ private:
     void ShowPane(int paneId);
     void RefillPane(int paneId);
     void OpenFromFileList(const QString& fileName);
+    // Whether a file of the Logfiles folder is the open log.
+    bool IsOpenLog(const QString& fileName) const;
+    // The document title of the open log: its name, marked when its file is gone.
+    QString OpenLogTitle(const QString& name) const;
+    void OpenLogRenamed(const QString& oldName, const QString& newName);
     void RunDateQuery(int fromDate, int toDate);
     void SaveLayouts();
     void ShowHelp();

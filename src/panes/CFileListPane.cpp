@@ -195,6 +195,7 @@ bool CFileListPane::ApplyRename(const QString& newName)
         return false;
     }
     RefreshFileList();
+    emit logRenamed(selectedFileName_, newName);
     return true;
 }
 
@@ -206,6 +207,8 @@ void CFileListPane::DeleteLog()
     RefreshFileList();
     if (!result.ok)
         ShowMessage(result.message);
+    else
+        emit logDeleted(selectedFileName_);
 }
 
 void CFileListPane::ShowMessage(const QString& text)

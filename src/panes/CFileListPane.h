@@ -55,6 +55,10 @@ signals:
     // A log of the folder is to become the open log. The frame sets
     // currentLogName and currentLogPath (AppData::logFilePath) and loads it.
     void openLogRequested(const QString& fileName);
+    // A log of the folder was renamed or deleted (the open log among them,
+    // perhaps): the frame keeps the title true.
+    void logRenamed(const QString& oldName, const QString& newName);
+    void logDeleted(const QString& fileName);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -366,6 +366,48 @@ TEST_F(MainFrameTest, FileListShowsTheProgramFolderAndOpensItsLogs)
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("LAB_20110308_1435.logu - Tessaview U"));
 }
 
+TEST_F(MainFrameTest, TitleFollowsTheOpenLogThroughRenameAndDelete)
+{
+    ASSERT_TRUE(QDir().mkpath(homePath() + QStringLiteral("Logfiles")));
+    for (const char* name : {"LAB_20110308_1435.logu", "ROOM_20110308_1435.logu"})
+        ASSERT_TRUE(WriteSampleLog(logPath(QString::fromLatin1(name)), 2, 15, "LAB"));
+    Start();
+    auto* list = qobject_cast<CFileListPane*>(frame->paneWindow(pane::FileListId));
+    ASSERT_NE(list, nullptr);
+    emit list->openLogRequested(QStringLiteral("LAB_20110308_1435.logu"));
+    ASSERT_EQ(frame->windowTitle(), QStringLiteral("LAB_20110308_1435.logu - Tessaview U"));
+
+    // Renaming another log leaves the title alone.
+    ASSERT_TRUE(list->PrepareFileMenu(QStringLiteral("ROOM_20110308_1435.logu")));
+    ASSERT_TRUE(list->ApplyRename(QStringLiteral("ROOM_1.logu"))) << messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("LAB_20110308_1435.logu - Tessaview U"));
+
+    // Renaming the open log: the title and the open log follow the file, so
+    // reading it again (Original View) still works.
+    ASSERT_TRUE(list->PrepareFileMenu(QStringLiteral("LAB_20110308_1435.logu")));
+    ASSERT_TRUE(list->ApplyRename(QStringLiteral("FREEZER_2.logu")));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("FREEZER_2.logu - Tessaview U"));
+    EXPECT_EQ(app->data().store.currentLogPath, logPath(QStringLiteral("FREEZER_2.logu")));
+    frame->OnCommand(cmd::OriginalView);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("FREEZER_2.logu - Tessaview U"));
+
+    // Deleting it: the chart stays, the title says the file is gone, also
+    // after the chart is drawn again.
+    answer = true;
+    ASSERT_TRUE(list->PrepareFileMenu(QStringLiteral("FREEZER_2.logu")));
+    list->DeleteLog();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("FREEZER_2.logu (deleted) - Tessaview U"));
+    EXPECT_EQ(app->data().store.recordCount, 15u);
+    app->data().store.NarrowRecords(2, 9);
+    frame->RedrawChartNow();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("FREEZER_2.logu (deleted) - Tessaview U"));
+
+    // Opening another log clears the mark.
+    emit list->openLogRequested(QStringLiteral("ROOM_1.logu"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("ROOM_1.logu - Tessaview U"));
+}
+
 TEST_F(MainFrameTest, QueryReloadsTheLogThenKeepsTheRange)
 {
     Start();
