@@ -82,6 +82,10 @@ public:
     virtual void Pause(int milliseconds) = 0;
 };
 
+// Why a device is offered: named by the user, a USB serial device, or a
+// built-in serial port (offered only when there is none of the others).
+enum class PortKind : uint8_t { Unknown, Named, Usb, BuiltIn };
+
 // What the system knows of one serial device; only the path is always set.
 struct PortRecord {
     QString path;          // as it is opened: /dev/ttyUSB0, or as TESSAVIEW_PORTS names it
@@ -92,6 +96,7 @@ struct PortRecord {
     bool hasUsbIds = false;
     quint16 vendorId = 0;
     quint16 productId = 0;
+    PortKind kind = PortKind::Unknown;
 
     // "0403:6001" (four lower-case hex digits each), empty without USB ids.
     QString VidPid() const
@@ -112,7 +117,7 @@ public:
     {
         QList<PortRecord> records;
         for (const QString& device : Devices())
-            records.append(PortRecord{device, {}, {}, {}, {}, false, 0, 0});
+            records.append(PortRecord{device, {}, {}, {}, {}, false, 0, 0, PortKind::Unknown});
         return records;
     }
 };

@@ -125,19 +125,26 @@ QList<PortRecord> PortDirectory::Candidates(const QString& portsVariable, QList<
                 break;
             }
         }
+        record.kind = PortKind::Named;
         add(record);
     }
     bool anyCandidate = !records.isEmpty();
     for (qsizetype i = 0; i < found.size(); ++i) {
         if (!taken.at(i) && IsUsbDevice(found.at(i))) {
-            add(found.at(i));
+            PortRecord record = found.at(i);
+            record.kind = PortKind::Usb;
+            add(record);
             anyCandidate = true;
         }
     }
     if (!anyCandidate) {
-        for (qsizetype i = 0; i < found.size(); ++i)
-            if (!taken.at(i))
-                add(found.at(i));
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            if (!taken.at(i)) {
+                PortRecord record = found.at(i);
+                record.kind = PortKind::BuiltIn;
+                add(record);
+            }
+        }
     }
     return records;
 }
@@ -189,15 +196,26 @@ QList<PortRecord> PortDirectory::SystemPorts()
 
 QStringList PortDirectory::DetailCaptions()
 {
-    return {QStringLiteral("By-id name"), QStringLiteral("Manufacturer"), QStringLiteral("Product"),
-            QStringLiteral("Serial number"), QStringLiteral("VID:PID")};
+    return {QStringLiteral("Kind"),         QStringLiteral("By-id name"),    QStringLiteral("Manufacturer"),
+            QStringLiteral("Product"),      QStringLiteral("Serial number"), QStringLiteral("VID:PID")};
+}
+
+QString PortDirectory::KindText(PortKind kind)
+{
+    switch (kind) {
+    case PortKind::Named: return QStringLiteral("named in TESSAVIEW_PORTS");
+    case PortKind::Usb: return QStringLiteral("USB serial device");
+    case PortKind::BuiltIn: return QStringLiteral("built-in serial port");
+    case PortKind::Unknown: break;
+    }
+    return {};
 }
 
 QList<QPair<QString, QString>> PortDirectory::Details(const PortRecord& record)
 {
     const QStringList captions = DetailCaptions();
-    const QString values[] = {record.byIdName, record.manufacturer, record.product, record.serialNumber,
-                              record.VidPid()};
+    const QString values[] = {KindText(record.kind), record.byIdName,     record.manufacturer,
+                              record.product,        record.serialNumber, record.VidPid()};
     QList<QPair<QString, QString>> details;
     for (qsizetype i = 0; i < captions.size(); ++i)
         details.append({captions.at(i), values[i]});

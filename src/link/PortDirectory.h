@@ -59,6 +59,8 @@ public:
     // its path, as (caption, value) pairs in a fixed order; values may be empty.
     static QList<QPair<QString, QString>> Details(const PortRecord& record);
     static QStringList DetailCaptions();
+    // Why a device is offered, in words; empty when that is not known.
+    static QString KindText(PortKind kind);
 
 private:
     Enumerator enumerate_;

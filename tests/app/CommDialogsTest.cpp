@@ -146,18 +146,22 @@ TEST(CDSLComTest, EachDeviceShowsWhatTheSystemKnowsOfIt)
     usb.hasUsbIds = true;
     usb.vendorId = 0x0403;
     usb.productId = 0x6001;
+    usb.kind = PortKind::Usb;
     PortRecord pty;
     pty.path = QStringLiteral("/dev/pts/4");
+    pty.kind = PortKind::Named;
 
     CDSLCom dialog(QList<PortRecord>{usb, pty}, 1);
     QTreeWidget* list = dialog.portList();
-    const QStringList headers = {"Port", "By-id name", "Manufacturer", "Product", "Serial number", "VID:PID"};
+    const QStringList headers = {"Port",    "Kind",          "By-id name", "Manufacturer",
+                                 "Product", "Serial number", "VID:PID"};
     ASSERT_EQ(list->columnCount(), int(headers.size()));
     for (int c = 0; c < list->columnCount(); ++c)
         EXPECT_EQ(list->headerItem()->text(c), headers[c]);
-    const QStringList first = {"1: /dev/ttyUSB0", "usb-FTDI_FT232R_USB_UART_A10K3Z-if00-port0", "FTDI",
-                               "FT232R USB UART", "A10K3Z", "0403:6001"};
-    const QStringList second = {"2: /dev/pts/4", "", "", "", "", ""};
+    const QStringList first = {"1: /dev/ttyUSB0", "USB serial device", "usb-FTDI_FT232R_USB_UART_A10K3Z-if00-port0",
+                               "FTDI",            "FT232R USB UART",   "A10K3Z",
+                               "0403:6001"};
+    const QStringList second = {"2: /dev/pts/4", "named in TESSAVIEW_PORTS", "", "", "", "", ""};
     for (int c = 0; c < list->columnCount(); ++c) {
         EXPECT_EQ(list->topLevelItem(0)->text(c), first[c]) << c;
         EXPECT_EQ(list->topLevelItem(1)->text(c), second[c]) << c;

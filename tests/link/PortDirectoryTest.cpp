@@ -108,6 +108,21 @@ TEST(PortDirectoryTest, NamedDeviceTakesTheDetailsOfTheDeviceItNames)
     EXPECT_EQ(r.byIdName, "usb-FTDI_FT232R_USB_UART_0001-if00-port0");
 }
 
+TEST(PortDirectoryTest, EachCandidateSaysWhyItIsOffered)
+{
+    const QList<PortRecord> withUsb =
+        PortDirectory::Candidates(QStringLiteral("/dev/pts/2"), {Uart("/dev/ttyS0"), Usb("/dev/ttyUSB0")});
+    ASSERT_EQ(withUsb.size(), 2);
+    EXPECT_EQ(withUsb[0].kind, PortKind::Named);
+    EXPECT_EQ(withUsb[1].kind, PortKind::Usb);
+    const QList<PortRecord> builtIn = PortDirectory::Candidates(QString(), {Uart("/dev/ttyS0")});
+    ASSERT_EQ(builtIn.size(), 1);
+    EXPECT_EQ(builtIn[0].kind, PortKind::BuiltIn);
+    EXPECT_EQ(PortDirectory::KindText(PortKind::Named), "named in TESSAVIEW_PORTS");
+    EXPECT_EQ(PortDirectory::KindText(PortKind::BuiltIn), "built-in serial port");
+    EXPECT_TRUE(PortDirectory::KindText(PortKind::Unknown).isEmpty());
+}
+
 TEST(PortDirectoryTest, KeepsAtMostThirtyDevices)
 {
     QList<PortRecord> found;
@@ -172,7 +187,9 @@ TEST(PortDirectoryTest, ByIdNamesMapEachDeviceToItsLink)
 TEST(PortDirectoryTest, DetailsInTheirFixedOrder)
 {
     PortRecord r = Usb("/dev/ttyUSB0", 0x0403, 0x0001, "A10K3Z");
+    r.kind = PortKind::Usb;
     const QList<QPair<QString, QString>> expected = {
+        {"Kind", "USB serial device"},
         {"By-id name", "usb-FTDI_FT232R_USB_UART_A10K3Z-if00-port0"},
         {"Manufacturer", "FTDI"},
         {"Product", "FT232R USB UART"},
@@ -180,7 +197,7 @@ TEST(PortDirectoryTest, DetailsInTheirFixedOrder)
         {"VID:PID", "0403:0001"},
     };
     EXPECT_EQ(PortDirectory::Details(r), expected);
-    // A pseudo-terminal or a built-in port: the captions stay, the values are empty.
+    // A device known by its path alone: the captions stay, the values are empty.
     for (const auto& [caption, value] : PortDirectory::Details(Uart("/dev/pts/3")))
         EXPECT_TRUE(value.isEmpty()) << qPrintable(caption);
 }
