@@ -181,17 +181,32 @@ QList<PortRecord> PortDirectory::SystemPorts()
         PortRecord record;
         record.path = info.systemLocation();
         const QString canonical = CanonicalPath(record.path);
-        record.byIdName = byId.value(canonical.isEmpty() ? record.path : canonical);
-        record.manufacturer = info.manufacturer().trimmed();
+        record.byIdName = PrintableText(byId.value(canonical.isEmpty() ? record.path : canonical));
+        // The strings come from the device itself: shown, never obeyed.
+        record.manufacturer = PrintableText(info.manufacturer().trimmed());
         // On Linux the description is the USB product string.
-        record.product = info.description().trimmed();
-        record.serialNumber = info.serialNumber().trimmed();
+        record.product = PrintableText(info.description().trimmed());
+        record.serialNumber = PrintableText(info.serialNumber().trimmed());
         record.hasUsbIds = info.hasVendorIdentifier();
         record.vendorId = info.vendorIdentifier();
         record.productId = info.hasProductIdentifier() ? info.productIdentifier() : 0;
         ports.append(record);
     }
     return ports;
+}
+
+QString PortDirectory::PrintableText(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            out += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
 }
 
 QStringList PortDirectory::DetailCaptions()

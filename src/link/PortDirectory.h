@@ -59,6 +59,9 @@ public:
     // its path, as (caption, value) pairs in a fixed order; values may be empty.
     static QList<QPair<QString, QString>> Details(const PortRecord& record);
     static QStringList DetailCaptions();
+    // Control characters of a device's own strings as \xNN, so that a
+    // terminal or a list shows them instead of obeying them.
+    static QString PrintableText(const QString& text);
     // Why a device is offered, in words; empty when that is not known.
     static QString KindText(PortKind kind);
 

@@ -184,6 +184,22 @@ TEST(PortDirectoryTest, ByIdNamesMapEachDeviceToItsLink)
     EXPECT_TRUE(PortDirectory::ByIdNames(dir.filePath("missing")).isEmpty());
 }
 
+TEST(PortDirectoryTest, DeviceStringsLoseTheirControlCharacters)
+{
+    const struct {
+        const char16_t* in;
+        const char16_t* out;
+    } cases[] = {
+        {u"FT232R USB UART", u"FT232R USB UART"},
+        {u"\x1b[2JEvil", u"\\x1b[2JEvil"},
+        {u"a\tb\nc\u007f", u"a\\x09b\\x0ac\\x7f"},
+        {u"\u009bC1", u"\\x9bC1"},
+        {u"Gr\u00fcn \u00b0C", u"Gr\u00fcn \u00b0C"},  // printable letters stay
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(PortDirectory::PrintableText(QString::fromUtf16(k.in)), QString::fromUtf16(k.out));
+}
+
 TEST(PortDirectoryTest, DetailsInTheirFixedOrder)
 {
     PortRecord r = Usb("/dev/ttyUSB0", 0x0403, 0x0001, "A10K3Z");
