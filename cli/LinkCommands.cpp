@@ -32,12 +32,23 @@ constexpr int LongestWaitMs = 60 * 60 * 1000;
 
 const char* const PortOptionUsage =
     "  --port DEVICE      the logger's device (/dev/ttyUSB0), or its number in\n"
-    "                     `tessaview-cli ports`; without it, the only device found\n";
+    "                     `tessaview-cli ports`; without it, the only device listed there\n";
 
 void PrintStatus(const QString& text)
 {
     const QByteArray bytes = TerminalText(ConsoleText(text), true).toUtf8();
     std::fprintf(stderr, "%s\n", bytes.constData());
+}
+
+// One device as `ports` and the choice among several show it: its number and
+// path, then what the system knows of it, a line for each detail it has.
+QStringList PortLines(int number, const PortRecord& port)
+{
+    QStringList lines{QStringLiteral("%1  %2").arg(number, 2).arg(TerminalText(port.path))};
+    for (const auto& [caption, value] : PortDirectory::Details(port))
+        if (!value.isEmpty())
+            lines << QStringLiteral("      %1 %2").arg(caption + QLatin1Char(':'), -15).arg(TerminalText(value));
+    return lines;
 }
 
 // Runs the event loop until done() holds.
@@ -99,8 +110,16 @@ public:
     int ChoosePort(const QStringList& devices, int) override
     {
         PrintStatus(QStringLiteral("Several devices were found; name one with --port:"));
-        for (int i = 0; i < devices.size(); ++i)
-            PrintStatus(QStringLiteral("%1  %2").arg(i + 1, 2).arg(TerminalText(devices.at(i))));
+        const QList<PortRecord> known = ports ? ports->Records() : QList<PortRecord>();
+        for (int i = 0; i < devices.size(); ++i) {
+            PortRecord port;
+            port.path = devices.at(i);
+            for (const PortRecord& k : known)
+                if (k.path == port.path)
+                    port = k;
+            for (const QString& line : PortLines(i + 1, port))
+                PrintStatus(line);
+        }
         return 0;
     }
     void Pause(int milliseconds) override
@@ -109,6 +128,8 @@ public:
         QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
         loop.exec();
     }
+
+    IPortDirectory* ports = nullptr;  // where the details of the devices offered come from
 };
 
 // The outcomes the session reports, in order.
@@ -131,6 +152,7 @@ public:
         transport.SetReceiver(&session);
         timers.SetCallback([this](int id) { session.OnLinkTimer(id); });
         session.SetObserver(&outcomes);
+        panes.ports = &ports;
     }
     ~ConsoleLink()
     {
@@ -354,20 +376,23 @@ int RunPorts(const QStringList& args)
     static const char* const usage =
         "Usage: tessaview-cli ports\n"
         "\n"
-        "Lists the serial devices that may be loggers, numbered as --port takes them:\n"
-        "those in TESSAVIEW_PORTS (colon-separated) first, then USB serial devices,\n"
-        "then the other serial ports.\n";
+        "Lists the serial devices that may be loggers, numbered as --port takes them,\n"
+        "each with what the system knows of it (its /dev/serial/by-id name,\n"
+        "manufacturer, product, serial number and VID:PID): those in TESSAVIEW_PORTS\n"
+        "(colon-separated) first, then USB serial devices. Built-in serial ports\n"
+        "(ttyS*) are listed only when there is none of those.\n";
     ParsedArgs parsed;
     int exitCode = ExitOk;
     if (!ParseCommandLine(args, {}, usage, parsed, exitCode))
         return exitCode;
     if (!parsed.positional.isEmpty())
         return UsageError(QStringLiteral("unexpected argument %1").arg(parsed.positional.first()), usage);
-    const QStringList devices = PortDirectory().Devices();
-    if (devices.isEmpty())
+    const QList<PortRecord> ports = PortDirectory().Records();
+    if (ports.isEmpty())
         return Fail(ConsoleText(OutcomeText(ExchangeOutcome{LinkExchange::Connect, LinkFailure::NoDevice, {}})));
-    for (int i = 0; i < devices.size(); ++i)
-        PrintLine(QStringLiteral("%1  %2").arg(i + 1, 2).arg(TerminalText(devices.at(i))));
+    for (int i = 0; i < ports.size(); ++i)
+        for (const QString& line : PortLines(i + 1, ports.at(i)))
+            PrintLine(line);
     return ExitOk;
 }
 

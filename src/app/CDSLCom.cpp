@@ -1,56 +1,153 @@
 // The dialog that lets the user pick the logger's port when several are found.
 #include "app/CDSLCom.h"
 
-#include <QComboBox>
+#include "link/PortDirectory.h"
+
 #include <QDialogButtonBox>
-#include <QHBoxLayout>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
-CDSLCom::CDSLCom(const QStringList& devices, int initialNumber, QWidget* parent) : QDialog(parent)
+namespace {
+
+QList<PortRecord> PathsOnly(const QStringList& devices)
+{
+    QList<PortRecord> records;
+    for (const QString& device : devices) {
+        PortRecord r;
+        r.path = device;
+        records.append(r);
+    }
+    return records;
+}
+
+}  // namespace
+
+int CDSLCom::MaxListWidth(const QScreen& screen)
+{
+    return screen.availableGeometry().width() * 9 / 10;
+}
+
+CDSLCom::CDSLCom(const QStringList& devices, int initialNumber, QWidget* parent)
+    : CDSLCom(PathsOnly(devices), initialNumber, parent)
+{
+}
+
+CDSLCom::CDSLCom(const QList<PortRecord>& ports, int initialNumber, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("selectPort"));
     setWindowTitle(QStringLiteral("Select a port manually"));
 
     auto* label = new QLabel(QStringLiteral("Port:"), this);
-    list_ = new QComboBox(this);
+    list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("portList"));
-    list_->setEditable(false);
-    list_->setMinimumContentsLength(18);
-    list_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    const int count = int(std::min<qsizetype>(devices.size(), MaxEntries));
-    for (int i = 0; i < count; ++i)
-        list_->addItem(QStringLiteral("%1: %2").arg(i + 1).arg(devices[i]));
+    QStringList headers{QStringLiteral("Port")};
+    headers << PortDirectory::DetailCaptions();
+    list_->setHeaderLabels(headers);
+    list_->setRootIsDecorated(false);
+    list_->setItemsExpandable(false);
+    list_->setUniformRowHeights(true);
+    list_->setAllColumnsShowFocus(true);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->header()->setSectionsMovable(false);
+    list_->header()->setStretchLastSection(false);
+    list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     label->setBuddy(list_);
+
+    const int count = int(std::min<qsizetype>(ports.size(), MaxEntries));
+    for (int i = 0; i < count; ++i) {
+        const PortRecord& port = ports.at(i);
+        QStringList texts{QStringLiteral("%1: %2").arg(i + 1).arg(port.path)};
+        for (const auto& detail : PortDirectory::Details(port))
+            texts << detail.second;
+        auto* item = new QTreeWidgetItem(list_, texts);
+        item->setToolTip(0, port.path);
+    }
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    // A double click on a device chooses it at once.
+    connect(list_, &QTreeWidget::itemActivated, this, [this] {
+        if (chosen_ > 0)
+            accept();
+    });
 
-    auto* row = new QHBoxLayout;
-    row->addWidget(label);
-    row->addWidget(list_, 1);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(row);
+    layout->addWidget(label);
+    layout->addWidget(list_, 1);
     layout->addSpacing(6);
     layout->addWidget(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Wide enough to show every column whole, as far as the screen allows.
+    list_->header()->resizeSections(QHeaderView::ResizeToContents);
+    int width = list_->header()->length() + list_->frameWidth() * 2;
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        width = std::min(width, MaxListWidth(*screen));
+    const int rowHeight = std::max(list_->fontMetrics().height() + 6, 18);
+    const int rows = std::clamp(count, 3, 8);
+    list_->setMinimumSize(width, list_->header()->sizeHint().height() + rows * rowHeight + list_->frameWidth() * 2);
+    // No larger than that: the list's own size hint is a fixed 256 x 192.
+    resize(minimumSizeHint());
 
     if (count > 0) {
         const int start = (initialNumber >= 1 && initialNumber <= count) ? initialNumber : 1;
-        list_->setCurrentIndex(start - 1);
+        list_->setCurrentItem(list_->topLevelItem(start - 1));
         chosen_ = start;
     }
     // The choice follows the list at once, whatever closes the dialog.
-    connect(list_, &QComboBox::currentIndexChanged, this, [this](int index) { chosen_ = index + 1; });
+    connect(list_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        const int index = current ? list_->indexOfTopLevelItem(current) : -1;
+        chosen_ = index + 1;
+    });
+    list_->setFocus(Qt::OtherFocusReason);
+}
+
+void CDSLCom::selectNumber(int number)
+{
+    if (QTreeWidgetItem* item = list_->topLevelItem(number - 1))
+        list_->setCurrentItem(item);
+}
+
+QString CDSLCom::currentText() const
+{
+    const QTreeWidgetItem* item = list_->currentItem();
+    return item ? item->text(0) : QString();
+}
+
+int CDSLCom::Choose(QWidget* parent, const QList<PortRecord>& ports, int initialNumber)
+{
+    if (ports.isEmpty())
+        return 0;
+    CDSLCom dialog(ports, initialNumber, parent);
+    return dialog.exec() == QDialog::Accepted ? dialog.chosenNumber() : 0;
 }
 
 int CDSLCom::Choose(QWidget* parent, const QStringList& devices, int initialNumber)
 {
-    if (devices.isEmpty())
-        return 0;
-    CDSLCom dialog(devices, initialNumber, parent);
-    return dialog.exec() == QDialog::Accepted ? dialog.chosenNumber() : 0;
+    return Choose(parent, PathsOnly(devices), initialNumber);
+}
+
+QList<PortRecord> CDSLCom::RecordsFor(const QStringList& devices, const QList<PortRecord>& known)
+{
+    QList<PortRecord> records;
+    for (const QString& device : devices) {
+        const auto it = std::find_if(known.cbegin(), known.cend(),
+                                     [&device](const PortRecord& r) { return r.path == device; });
+        if (it != known.cend()) {
+            records.append(*it);
+        } else {
+            PortRecord r;
+            r.path = device;
+            records.append(r);
+        }
+    }
+    return records;
 }

@@ -16,6 +16,7 @@
 #include "link/PortDirectory.h"
 #include "link/QtLinkTimers.h"
 #include "logdata/DateQuery.h"
+#include "logdata/Units.h"
 #include "panes/CDataListPane.h"
 #include "panes/CDatePickerDlg.h"
 #include "panes/CFileListPane.h"
@@ -96,6 +97,32 @@ constexpr StatusPaneInfo StatusPanes[CMainFrame::StatusPaneCount] = {
     {150, " 00.0", nullptr},
     {0, "VORNA ELECTRONIC CO., LTD.", nullptr},
 };
+
+// The read-out panes and the widest text each can show: a time stamp, or a
+// value of "%6.1f" at its widest (-3276.8, a logger's 16-bit tenths) with the
+// longest unit text; a file may give any channel any kind.
+QString WidestReadoutText(int index, const QFontMetrics& metrics)
+{
+    if (index == 4) {
+        QChar digit = QLatin1Char('0');
+        for (char d = '1'; d <= '9'; ++d)
+            if (metrics.horizontalAdvance(QLatin1Char(d)) > metrics.horizontalAdvance(digit))
+                digit = QLatin1Char(d);
+        return QStringLiteral(" %1%1%1%1-%1%1-%1%1 %1%1:%1%1:%1%1").arg(digit);
+    }
+    if (index != 6 && index != 8 && index != 10)
+        return {};
+    QString widest;
+    for (int kind = 0; kind <= 8; ++kind) {
+        for (uint8_t celsius : {uint8_t(0), uint8_t(1)}) {
+            const QString text =
+                QString::asprintf("%6.1f %s", -3276.8, UnitText(int8_t(kind), celsius).c_str());
+            if (metrics.horizontalAdvance(text) > metrics.horizontalAdvance(widest))
+                widest = text;
+        }
+    }
+    return widest;
+}
 
 QIcon IconFor(const char* name)
 {
@@ -232,7 +259,8 @@ void CMainFrame::ShowFileList()
 
 int CMainFrame::ChoosePort(const QStringList& devices, int initialNumber)
 {
-    return CDSLCom::Choose(this, devices, initialNumber);
+    // The directory knows more of each device than its path: the list shows it.
+    return CDSLCom::Choose(this, CDSLCom::RecordsFor(devices, ports_->Records()), initialNumber);
 }
 
 void CMainFrame::Pause(int milliseconds)
@@ -329,11 +357,8 @@ void CMainFrame::CreateStatusBar()
             label->setText(QString::fromLatin1(info.text));
             label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         }
-        // The widths are those of the original panes; a wider system font
-        // widens a pane just enough to show its starting text whole.
         if (info.width > 0)
-            label->setFixedWidth(std::max(info.width, label->fontMetrics().horizontalAdvance(
-                                                          QString::fromLatin1(info.text)) + 6));
+            label->setFixedWidth(StatusPaneWidth(i, label->fontMetrics()));
         else
             label->setMinimumWidth(0);
         // All panes are permanent: the prompts go to pane 0 (see event()),
@@ -343,16 +368,43 @@ void CMainFrame::CreateStatusBar()
     }
 }
 
+int CMainFrame::StatusPaneWidth(int index, const QFontMetrics& metrics)
+{
+    if (index < 0 || index >= StatusPaneCount)
+        return 0;
+    const StatusPaneInfo& info = StatusPanes[index];
+    if (info.width <= 0)
+        return 0;
+    // At least the original width; a pane grows to show its starting text
+    // and, for the read-out, its widest value whole in the font in use.
+    constexpr int paddingPx = 8;
+    int needed = metrics.horizontalAdvance(QString::fromLatin1(info.text));
+    needed = std::max(needed, metrics.horizontalAdvance(WidestReadoutText(index, metrics)));
+    return std::max(info.width, needed + paddingPx);
+}
+
 void CMainFrame::CreateShortcuts()
 {
     struct Key {
         QKeySequence keys;
         std::function<void()> run;
     };
+    // The keys of the exports follow the commands' enabling rules, as the
+    // menu items that show them do.
+    auto whenEnabled = [this](int id) {
+        return [this, id] {
+            UpdateCommandUI();
+            if (QAction* a = action(id); a && a->isEnabled())
+                OnCommand(id);
+        };
+    };
     const Key keys[] = {
         {QKeySequence(Qt::CTRL | Qt::Key_N), [this] { OnCommand(cmd::New); }},
         {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OnCommand(cmd::Open); }},
         {QKeySequence(Qt::CTRL | Qt::Key_P), [this] { OnCommand(cmd::Print); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_E), whenEnabled(cmd::SaveExcel)},
+        {QKeySequence(Qt::CTRL | Qt::Key_T), whenEnabled(cmd::SaveTxt)},
+        {QKeySequence(Qt::CTRL | Qt::Key_J), whenEnabled(cmd::SaveBmp)},
         // Save has an empty handler: the key is taken and nothing happens.
         {QKeySequence(Qt::CTRL | Qt::Key_S), [] {}},
         {QKeySequence(Qt::Key_F6), [this] { FocusNextPane(true); }},
@@ -372,7 +424,8 @@ void CMainFrame::CreateShortcuts()
 CLoggerView* CMainFrame::CreateView()
 {
     auto* view = new CLoggerView(app_.data(), this);
-    connect(view, &CLoggerView::documentTitleChanged, this, [this](const QString& t) { app_.doc().SetTitle(t); });
+    connect(view, &CLoggerView::documentTitleChanged, this,
+            [this](const QString& t) { app_.doc().SetTitle(OpenLogTitle(t)); });
     connect(view, &CLoggerView::readoutChanged, this,
             [this](const QString& time, const QString& ch1, const QString& ch2, const QString& ch3) {
                 setPaneText(4, time);
@@ -717,6 +770,11 @@ QWidget* CMainFrame::AttachPaneWindow(int paneId)
         auto* list = new CFileListPane(data, dock);
         list->setMessageSink(this);
         connect(list, &CFileListPane::openLogRequested, this, &CMainFrame::OpenFromFileList);
+        connect(list, &CFileListPane::logRenamed, this, &CMainFrame::OpenLogRenamed);
+        connect(list, &CFileListPane::logDeleted, this, [this](const QString& name) {
+            if (IsOpenLog(name))
+                app_.doc().SetTitle(OpenLogTitle(app_.data().store.currentLogName));
+        });
         w = list;
         break;
     }
@@ -765,8 +823,15 @@ void CMainFrame::RefillPane(int paneId)
     if (!w)
         return;
     if (paneId == pane::DataListId) {
-        if (auto* list = qobject_cast<CDataListPane*>(w))
+        if (auto* list = qobject_cast<CDataListPane*>(w)) {
             list->FillRecordList();
+            // Wide enough for every value column; never narrower than the
+            // user made it.
+            QDockWidget* dock = docks_.value(paneId);
+            const int needed = list->FullWidth() + (dock->width() - list->width());
+            if (!dock->isFloating() && dock->width() < needed)
+                resizeDocks({dock}, {needed}, Qt::Horizontal);
+        }
     } else if (paneId == pane::FileListId) {
         if (auto* list = qobject_cast<CFileListPane*>(w))
             list->RefreshFileList();
@@ -904,6 +969,35 @@ void CMainFrame::DocumentTitleChanged(const QString& title)
 {
     // The framework's caption: the document title before the program's.
     setWindowTitle(title + QStringLiteral(" - ") + QString::fromLatin1(CLoggerApp::WindowTitle));
+}
+
+bool CMainFrame::IsOpenLog(const QString& fileName) const
+{
+    const QString open = app_.data().store.currentLogPath;
+    if (open.isEmpty() || fileName.isEmpty())
+        return false;
+    const auto clean = [](const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); };
+    return clean(open) == clean(app_.data().logFilePath(fileName));
+}
+
+QString CMainFrame::OpenLogTitle(const QString& name) const
+{
+    // A log whose file is gone is still shown, marked as no longer on disk.
+    const QString path = app_.data().store.currentLogPath;
+    if (!name.trimmed().isEmpty() && !path.isEmpty() && !QFileInfo::exists(path))
+        return name + QStringLiteral(" (deleted)");
+    return name;
+}
+
+void CMainFrame::OpenLogRenamed(const QString& oldName, const QString& newName)
+{
+    if (!IsOpenLog(oldName))
+        return;
+    // The open log follows its file, so reading it again still works.
+    LogStore& store = app_.data().store;
+    store.currentLogName = newName;
+    store.currentLogPath = app_.data().logFilePath(newName);
+    app_.doc().SetTitle(OpenLogTitle(newName));
 }
 
 void CMainFrame::OpenFromFileList(const QString& fileName)

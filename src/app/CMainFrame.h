@@ -26,6 +26,7 @@ class LinkTimerSwitch;
 class QtLinkTimers;
 class QAction;
 class QDockWidget;
+class QFontMetrics;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -81,6 +82,9 @@ public:
     void setPaneText(int index, const QString& text);
     QString paneText(int index) const;
     QLabel* statusPane(int index) const;
+    // The fixed width of a status pane in this font: wide enough for its
+    // widest text; 0 for the stretching pane.
+    static int StatusPaneWidth(int index, const QFontMetrics& metrics);
 
     // The logger link.
     LinkSession& link() const { return *link_; }
@@ -178,6 +182,11 @@ private:
     void ShowPane(int paneId);
     void RefillPane(int paneId);
     void OpenFromFileList(const QString& fileName);
+    // Whether a file of the Logfiles folder is the open log.
+    bool IsOpenLog(const QString& fileName) const;
+    // The document title of the open log: its name, marked when its file is gone.
+    QString OpenLogTitle(const QString& name) const;
+    void OpenLogRenamed(const QString& oldName, const QString& newName);
     void RunDateQuery(int fromDate, int toDate);
     void SaveLayouts();
     void ShowHelp();

@@ -2,7 +2,7 @@
 #include "app/DemoPortDirectory.h"
 
 DemoPortDirectory::DemoPortDirectory(QString demoDevice)
-    : demoDevice_(std::move(demoDevice)), named_([] { return QList<SerialDeviceEntry>(); })
+    : demoDevice_(std::move(demoDevice)), named_([] { return QList<PortRecord>(); })
 {
 }
 

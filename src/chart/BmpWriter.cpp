@@ -1,6 +1,8 @@
 // The chart picture as a 16-bit Windows BMP file.
 #include "chart/BmpWriter.h"
 
+#include "logdata/SavePath.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -34,7 +36,7 @@ QString Failure(const char* what, const QString& path, const QString& reason)
 QString BmpExportPath(const QString& chosenPath)
 {
     // Case matters, as it always has: "chart.BMP" becomes "chart.BMP.bmp".
-    return chosenPath.contains(QLatin1String(".bmp")) ? chosenPath : chosenPath + QLatin1String(".bmp");
+    return WithExtensionUnlessEnding(chosenPath, QLatin1StringView(".bmp"));
 }
 
 int64_t BmpRowLength(int width)

@@ -17,7 +17,7 @@ inline constexpr int BmpHeaderSize = 54;
 inline constexpr const char* BmpExportFailedMessage = "Failed to export to bmp file!";
 
 // The path written for a path chosen in the save dialog: ".bmp" is appended
-// when the path does not contain ".bmp" anywhere.
+// when the file name does not end with ".bmp" (folder names do not count).
 QString BmpExportPath(const QString& chosenPath);
 
 // Bytes of one pixel row: 2 bytes a pixel, filled up to a multiple of 4.

@@ -4,6 +4,7 @@
 
 #include "chart/XlsWriter.h"
 #include "logdata/LogStore.h"
+#include "logdata/SavePath.h"
 #include "logdata/TxtExport.h"
 
 #include <QDir>
@@ -44,9 +45,7 @@ bool addValue(XlsWriter& xls, int row, int column, float value)
 
 QString ExcelExportPath(const QString& chosenPath)
 {
-    if (chosenPath.contains(QLatin1Char('.')))
-        return chosenPath;
-    return chosenPath + QStringLiteral(".xls");
+    return WithExtensionIfNone(chosenPath, QLatin1StringView(".xls"));
 }
 
 uint32_t ExcelFirstExportedRecord(uint32_t recordCount)

@@ -15,7 +15,7 @@ inline constexpr uint32_t ExcelMaxExportedRecords = 65535;
 inline constexpr const char* ExcelSheetName = "logs";
 
 // The path written for a path chosen in the save dialog: ".xls" is appended
-// when the path holds no '.' at all, folder names included.
+// when the file name holds no '.' (dots in folder names do not count).
 QString ExcelExportPath(const QString& chosenPath);
 
 // Index of the first record exported out of recordCount: the older records

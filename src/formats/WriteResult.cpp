@@ -1,6 +1,8 @@
 // The outcome of writing a file, and the one way files are written.
 #include "formats/WriteResult.h"
 
+#include "logdata/SavePath.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -39,7 +41,5 @@ WriteResult WriteWholeFile(const QString& path, const QString& failedHeadline,
 
 QString PathWithDefaultExtension(const QString& chosenPath, const QString& extension)
 {
-    if (QFileInfo(chosenPath).fileName().contains(QLatin1Char('.')))
-        return chosenPath;
-    return chosenPath + extension;
+    return WithExtensionIfNone(chosenPath, QLatin1StringView(extension.toLatin1()));
 }

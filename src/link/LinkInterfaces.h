@@ -4,6 +4,7 @@
 
 #include "link/LinkOutcome.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -85,11 +86,44 @@ public:
     virtual void Pause(int milliseconds) = 0;
 };
 
+// Why a device is offered: named by the user, a USB serial device, or a
+// built-in serial port (offered only when there is none of the others).
+enum class PortKind : uint8_t { Unknown, Named, Usb, BuiltIn };
+
+// What the system knows of one serial device; only the path is always set.
+struct PortRecord {
+    QString path;          // as it is opened: /dev/ttyUSB0, or as TESSAVIEW_PORTS names it
+    QString byIdName;      // its name in /dev/serial/by-id, when it has one
+    QString manufacturer;
+    QString product;
+    QString serialNumber;
+    bool hasUsbIds = false;
+    quint16 vendorId = 0;
+    quint16 productId = 0;
+    PortKind kind = PortKind::Unknown;
+
+    // "0403:6001" (four lower-case hex digits each), empty without USB ids.
+    QString VidPid() const
+    {
+        if (!hasUsbIds)
+            return {};
+        return QStringLiteral("%1:%2").arg(vendorId, 4, 16, QLatin1Char('0')).arg(productId, 4, 16, QLatin1Char('0'));
+    }
+};
+
 // The serial devices that may be loggers, numbered from 1 in list order.
 class IPortDirectory {
 public:
     virtual ~IPortDirectory() = default;
     virtual QStringList Devices() = 0;
+    // The same devices with what the system knows of each, in the same order.
+    virtual QList<PortRecord> Records()
+    {
+        QList<PortRecord> records;
+        for (const QString& device : Devices())
+            records.append(PortRecord{device, {}, {}, {}, {}, false, 0, 0, PortKind::Unknown});
+        return records;
+    }
 };
 
 // Hears how every exchange and every download ended, as values, after the

@@ -162,14 +162,11 @@ void LinkSession::Connect()
         endExchange({LinkExchange::Connect, LinkFailure::NoDevice, {}});
         return;
     }
-    // The last device found is the one suggested.
-    portNumber_ = found;
-    if (found == 1) {
-        portNumber_ = 1;
-    } else {
+    // The directory lists the likeliest logger first: that one is suggested.
+    portNumber_ = 1;
+    if (found > 1) {
         const QStringList offered = devices.mid(0, MaxOfferedDevices);
-        const int initial = portNumber_ <= MaxOfferedDevices ? portNumber_ : 1;
-        const int chosen = panes_.ChoosePort(offered, initial);
+        const int chosen = panes_.ChoosePort(offered, portNumber_);
         if (chosen < 1 || chosen > offered.size()) {
             endExchange({LinkExchange::Connect, LinkFailure::Cancelled, {}});
             return;

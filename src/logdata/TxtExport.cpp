@@ -2,6 +2,7 @@
 #include "logdata/TxtExport.h"
 
 #include "logdata/LogStore.h"
+#include "logdata/SavePath.h"
 
 #include <QFile>
 #include <QIODevice>
@@ -140,9 +141,7 @@ char* FormatValue31(char* out, float value)
 
 QString TxtExportPath(const QString& chosenPath)
 {
-    if (chosenPath.contains(QLatin1Char('.')))
-        return chosenPath;
-    return chosenPath + QStringLiteral(".txt");
+    return WithExtensionIfNone(chosenPath, QLatin1StringView(".txt"));
 }
 
 bool WriteTxtExport(QIODevice& device, const LogStore& store)

@@ -10,7 +10,7 @@ class QIODevice;
 inline constexpr const char* TxtExportFailedMessage = "Failed to export to txt file!";
 
 // The path written for a path chosen in the save dialog: ".txt" is appended
-// when the path holds no '.' at all, folder names included.
+// when the file name holds no '.' (dots in folder names do not count).
 QString TxtExportPath(const QString& chosenPath);
 
 // Writes the header line and one line per record, CR LF ended, through a

@@ -5,6 +5,7 @@
 #include "panes/RecordTableModel.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -51,6 +52,8 @@ CDataListPane::CDataListPane(AppData& data, QWidget* parent) : QWidget(parent), 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list_);
+    // The pane passes the keyboard focus on to its list.
+    setFocusProxy(list_);
 
     model_->ShowColumns(data_.store.channelCount);
     ApplyColumnLayout();
@@ -72,6 +75,15 @@ int CDataListPane::ColumnWidth(int column) const
     constexpr int paddingPx = 12;
     const int needed = list_->fontMetrics().horizontalAdvance(QString::fromLatin1(widest[column])) + paddingPx;
     return std::max(RecordTableModel::ColumnWidths[column], needed);
+}
+
+int CDataListPane::FullWidth() const
+{
+    int width = 2 * list_->frameWidth() + list_->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < model_->columnCount(); ++c)
+        width += list_->horizontalHeader()->sectionSize(c);
+    const QMargins margins = contentsMargins();
+    return width + margins.left() + margins.right();
 }
 
 void CDataListPane::ApplyColumnLayout()

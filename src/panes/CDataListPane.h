@@ -21,6 +21,9 @@ public:
     QTableView* list() const { return list_; }
     // The width of a column: its listed width, or more when the font needs it.
     int ColumnWidth(int column) const;
+    // The pane width that shows every column of the table whole, beside the
+    // vertical scroll bar.
+    int FullWidth() const;
     RecordTableModel* model() const { return model_; }
 
 private:

@@ -57,8 +57,11 @@ void CDatePickerCombo::PickDate()
 {
     CalendarPopup popup(this);
     popup.setObjectName(QStringLiteral("calendarPopup"));
-    // Open at the day already in the box, when it holds one.
-    const QDate shown = QDate::fromString(dateText(), QStringLiteral("yyyyMMdd"));
+    // Open at the day already in the box, when it holds one, else at the
+    // default day.
+    QDate shown = QDate::fromString(dateText(), QStringLiteral("yyyyMMdd"));
+    if (!shown.isValid() && defaultDay_)
+        shown = defaultDay_();
     if (shown.isValid())
         popup.calendar->setSelectedDate(shown);
     const QRect comboOnScreen(mapToGlobal(QPoint(0, 0)), size());

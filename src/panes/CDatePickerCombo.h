@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QRect>
 
+#include <functional>
 #include <optional>
 
 class CDatePickerCombo : public QComboBox {
@@ -21,6 +22,10 @@ public:
     // "Please pick date." when none was picked, into the edit field.
     void PickDate();
 
+    // The day the calendar opens on while the edit field holds no date (the
+    // open log's first or last day); an invalid date leaves it on today.
+    void setDefaultDay(std::function<QDate()> day) { defaultDay_ = std::move(day); }
+
     // The drop-down request: the calendar, never the combo's own list.
     void showPopup() override;
     void hidePopup() override;
@@ -30,4 +35,7 @@ public:
     // The calendar's place: its minimum size plus 4 pixels each way, its right
     // edge at the combo's right edge, its top at the combo's bottom.
     static QRect PopupRect(const QRect& comboOnScreen, const QSize& calendarMinimum);
+
+private:
+    std::function<QDate()> defaultDay_;
 };

@@ -1,7 +1,9 @@
 // The Query pane: two date combos and the Query button.
 #include "panes/CDatePickerDlg.h"
 
+#include "link/AppData.h"
 #include "logdata/DateQuery.h"
+#include "logdata/LogStore.h"
 #include "panes/CDatePickerCombo.h"
 
 #include <QCloseEvent>
@@ -19,9 +21,19 @@ constexpr int ButtonImagePx = 24;
 
 QIcon ResourceIcon(const QString& path) { return QFile::exists(path) ? QIcon(path) : QIcon(); }
 
+// The day of a record of the store; invalid when there is none or its stamp
+// is not a date.
+QDate RecordDay(const LogStore& store, bool last)
+{
+    if (store.recordCount == 0)
+        return {};
+    const char* stamp = store.timestamp(last ? store.recordCount - 1 : 0);
+    return QDate::fromString(QString::fromLatin1(stamp, 8), QStringLiteral("yyyyMMdd"));
+}
+
 }  // namespace
 
-CDatePickerDlg::CDatePickerDlg(AppData&, QWidget* parent) : QDialog(parent)
+CDatePickerDlg::CDatePickerDlg(AppData& data, QWidget* parent) : QDialog(parent), data_(data)
 {
     // A child window of the docking pane, not a window of its own.
     if (parent)
@@ -35,6 +47,10 @@ CDatePickerDlg::CDatePickerDlg(AppData&, QWidget* parent) : QDialog(parent)
     auto* toLabel = new QLabel(QStringLiteral("To:"), this);
     fromLabel->setBuddy(from_);
     toLabel->setBuddy(to_);
+    from_->setDefaultDay([this] { return RecordDay(data_.store, false); });
+    to_->setDefaultDay([this] { return RecordDay(data_.store, true); });
+    // Showing the pane puts the keyboard focus into "From".
+    setFocusProxy(from_);
 
     query_ = new QPushButton(QStringLiteral("Query"), this);
     query_->setIcon(ResourceIcon(QStringLiteral(":/icons/query-button.png")));

@@ -15,6 +15,8 @@ class CDatePickerDlg : public QDialog {
 public:
     // The pane reads nothing of the data block itself (the frame runs the
     // query on the store); it takes it like the other panes.
+    // The calendars open on the first and the last day of the log the store
+    // holds.
     explicit CDatePickerDlg(AppData& data, QWidget* parent = nullptr);
 
     // The dates of the last query attempt as YYYYMMDD, 0 when a text was
@@ -41,6 +43,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    AppData& data_;
     CDatePickerCombo* from_ = nullptr;
     CDatePickerCombo* to_ = nullptr;
     QPushButton* query_ = nullptr;

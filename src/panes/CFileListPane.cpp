@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTreeWidget>
@@ -54,11 +55,23 @@ CFileListPane::CFileListPane(AppData& data, QWidget* parent) : QWidget(parent), 
     tree_->setPalette(palette);
 
     menu_ = new QMenu(QStringLiteral("Operation"), this);
+    openAction_ = menu_->addAction(QStringLiteral("Open"));
+    connect(openAction_, &QAction::triggered, this, [this] {
+        if (LogFolder::CanOpen(selectedFileName_))
+            emit openLogRequested(selectedFileName_);
+    });
+    menu_->setDefaultAction(openAction_);
+    menu_->addSeparator();
     connect(menu_->addAction(QStringLiteral("Rename")), &QAction::triggered, this, &CFileListPane::RenameLog);
     connect(menu_->addAction(QStringLiteral("Delete")), &QAction::triggered, this, &CFileListPane::DeleteLog);
 
     connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { OpenSelectedLog(); });
     connect(tree_, &QWidget::customContextMenuRequested, this, &CFileListPane::OnContextMenu);
+    // Return opens the selected log; the Menu key and Shift+F10 open the
+    // context menu of the selected item.
+    tree_->installEventFilter(this);
+    // The pane passes the keyboard focus on to its tree.
+    setFocusProxy(tree_);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -127,8 +140,39 @@ void CFileListPane::OnContextMenu(const QPoint& pos)
     const QTreeWidgetItem* item = tree_->itemAt(pos);
     if (!item)
         item = tree_->currentItem();
-    if (item && PrepareFileMenu(item->text(0)))
+    if (item && PrepareFileMenu(item->text(0))) {
+        openAction_->setEnabled(LogFolder::CanOpen(selectedFileName_));
         menu_->popup(tree_->viewport()->mapToGlobal(pos));
+    }
+}
+
+void CFileListPane::ShowMenuForSelected()
+{
+    const QTreeWidgetItem* item = tree_->currentItem();
+    if (!item || !PrepareFileMenu(item->text(0)))
+        return;
+    openAction_->setEnabled(LogFolder::CanOpen(selectedFileName_));
+    // Below the item's text, where the keyboard user is looking.
+    const QRect rect = tree_->visualItemRect(item);
+    menu_->popup(tree_->viewport()->mapToGlobal(QPoint(rect.left() + 16, rect.bottom())));
+}
+
+bool CFileListPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tree_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && mods == Qt::NoModifier) {
+            OpenSelectedLog();
+            return true;
+        }
+        if ((key->key() == Qt::Key_Menu && mods == Qt::NoModifier)
+            || (key->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+            ShowMenuForSelected();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CFileListPane::RenameLog()
@@ -151,6 +195,7 @@ bool CFileListPane::ApplyRename(const QString& newName)
         return false;
     }
     RefreshFileList();
+    emit logRenamed(selectedFileName_, newName);
     return true;
 }
 
@@ -162,6 +207,8 @@ void CFileListPane::DeleteLog()
     RefreshFileList();
     if (!result.ok)
         ShowMessage(result.message);
+    else
+        emit logDeleted(selectedFileName_);
 }
 
 void CFileListPane::ShowMessage(const QString& text)

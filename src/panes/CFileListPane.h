@@ -7,6 +7,7 @@
 
 struct AppData;
 class IMessageSink;
+class QAction;
 class LogFolder;
 class QMenu;
 class QTreeWidget;
@@ -30,8 +31,10 @@ public:
     // openLogRequested; otherwise nothing happens.
     void OpenSelectedLog();
     // Applies the context-menu rule to a tree text: true (and remembers it as
-    // selectedFileName) when Rename and Delete are to be offered.
+    // selectedFileName) when Open, Rename and Delete are to be offered.
     bool PrepareFileMenu(const QString& text);
+    // The context menu of the selected item, below it (the Menu key, Shift+F10).
+    void ShowMenuForSelected();
 
     // Rename: asks for the new name with CRenameDlg, then ApplyRename.
     void RenameLog();
@@ -45,11 +48,20 @@ public:
     const QString& selectedFileName() const { return selectedFileName_; }
     QTreeWidget* tree() const { return tree_; }
     QMenu* fileMenu() const { return menu_; }
+    // Open in the context menu: enabled when the item's text opens as a log.
+    QAction* openAction() const { return openAction_; }
 
 signals:
     // A log of the folder is to become the open log. The frame sets
     // currentLogName and currentLogPath (AppData::logFilePath) and loads it.
     void openLogRequested(const QString& fileName);
+    // A log of the folder was renamed or deleted (the open log among them,
+    // perhaps): the frame keeps the title true.
+    void logRenamed(const QString& oldName, const QString& newName);
+    void logDeleted(const QString& fileName);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     LogFolder Folder() const;
@@ -61,5 +73,6 @@ private:
     IMessageSink* sink_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     QMenu* menu_ = nullptr;
+    QAction* openAction_ = nullptr;
     QString selectedFileName_;
 };

@@ -69,15 +69,17 @@ TEST_F(ChartCommandsTest, PathRulesOfTheExports)
         const char* written;
     } cases[] = {
         {cmd::SaveTxt, "plain", "plain.txt"},
-        // A dot anywhere in the path keeps ".txt" off, a folder's too.
-        {cmd::SaveTxt, "data.2011/report", "data.2011/report"},
+        // Only the file name decides: a folder's dot (/home/first.last/,
+        // ~/.local/) does not keep the extension off.
+        {cmd::SaveTxt, "data.2011/report", "data.2011/report.txt"},
         {cmd::SaveTxt, "report.csv", "report.csv"},
         {cmd::SaveExcel, "book", "book.xls"},
-        {cmd::SaveExcel, "data.2011/book", "data.2011/book"},
+        {cmd::SaveExcel, "data.2011/book", "data.2011/book.xls"},
+        {cmd::SaveExcel, "data.2011/book.v2", "data.2011/book.v2"},
         {cmd::SaveBmp, "chart", "chart.bmp"},
         {cmd::SaveBmp, "chart.bmp", "chart.bmp"},
-        // ".bmp" is looked for, not a dot: a folder's dot does not count.
         {cmd::SaveBmp, "data.2011/chart", "data.2011/chart.bmp"},
+        {cmd::SaveBmp, "data.2011/chart.v2", "data.2011/chart.v2.bmp"},
     };
     for (const auto& c : cases) {
         const QString chosen = file(QString::fromLatin1(c.chosen));

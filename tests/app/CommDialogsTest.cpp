@@ -5,13 +5,15 @@
 #include "support/GuiTestSupport.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <QHeaderView>
 
 #include <vector>
 
@@ -124,18 +126,75 @@ TEST(CDSLComTest, ListsTheFirstSixteenDevicesByNumber)
     auto* label = dialog.findChild<QLabel*>();
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), "Port:");
-    QComboBox* list = dialog.portList();
-    EXPECT_FALSE(list->isEditable());
-    ASSERT_EQ(list->count(), 16);
-    EXPECT_EQ(list->itemText(0), "1: /dev/ttyUSB0");
-    EXPECT_EQ(list->itemText(15), "16: /dev/ttyUSB15");
+    QTreeWidget* list = dialog.portList();
+    ASSERT_EQ(list->topLevelItemCount(), 16);
+    EXPECT_EQ(list->topLevelItem(0)->text(0), "1: /dev/ttyUSB0");
+    EXPECT_EQ(list->topLevelItem(15)->text(0), "16: /dev/ttyUSB15");
     auto* buttons = dialog.findChild<QDialogButtonBox*>();
     ASSERT_NE(buttons, nullptr);
     EXPECT_EQ(buttons->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+}
 
+TEST(CDSLComTest, EachDeviceShowsWhatTheSystemKnowsOfIt)
+{
+    PortRecord usb;
+    usb.path = QStringLiteral("/dev/ttyUSB0");
+    usb.byIdName = QStringLiteral("usb-FTDI_FT232R_USB_UART_A10K3Z-if00-port0");
+    usb.manufacturer = QStringLiteral("FTDI");
+    usb.product = QStringLiteral("FT232R USB UART");
+    usb.serialNumber = QStringLiteral("A10K3Z");
+    usb.hasUsbIds = true;
+    usb.vendorId = 0x0403;
+    usb.productId = 0x6001;
+    usb.kind = PortKind::Usb;
+    PortRecord pty;
+    pty.path = QStringLiteral("/dev/pts/4");
+    pty.kind = PortKind::Named;
+
+    CDSLCom dialog(QList<PortRecord>{usb, pty}, 1);
+    QTreeWidget* list = dialog.portList();
+    const QStringList headers = {"Port",    "Kind",          "By-id name", "Manufacturer",
+                                 "Product", "Serial number", "VID:PID"};
+    ASSERT_EQ(list->columnCount(), int(headers.size()));
+    for (int c = 0; c < list->columnCount(); ++c)
+        EXPECT_EQ(list->headerItem()->text(c), headers[c]);
+    const QStringList first = {"1: /dev/ttyUSB0", "USB serial device", "usb-FTDI_FT232R_USB_UART_A10K3Z-if00-port0",
+                               "FTDI",            "FT232R USB UART",   "A10K3Z",
+                               "0403:6001"};
+    const QStringList second = {"2: /dev/pts/4", "named in TESSAVIEW_PORTS", "", "", "", "", ""};
+    for (int c = 0; c < list->columnCount(); ++c) {
+        EXPECT_EQ(list->topLevelItem(0)->text(c), first[c]) << c;
+        EXPECT_EQ(list->topLevelItem(1)->text(c), second[c]) << c;
+    }
+
+    // Every column shows whole: the list needs no sideways scrolling, unless
+    // the screen is too narrow (the offscreen one is 800 pixels wide).
     dialog.show();
+    ASSERT_TRUE(guitest::WaitUntil([&] { return dialog.isVisible(); }));
     QCoreApplication::processEvents();
+    for (int c = 0; c < list->columnCount(); ++c)
+        EXPECT_GE(list->header()->sectionSize(c), list->fontMetrics().horizontalAdvance(first[c])) << c;
+    const int room = CDSLCom::MaxListWidth(*dialog.screen()) - 2 * list->frameWidth();
+    EXPECT_GE(list->viewport()->width(), std::min(list->header()->length(), room));
     dialog.grab().toImage().save(QDir::temp().filePath("tessaview-select-port.png"));
+}
+
+TEST(CDSLComTest, RecordsForTakesTheKnownDetailsByPath)
+{
+    PortRecord known;
+    known.path = QStringLiteral("/dev/ttyACM0");
+    known.serialNumber = QStringLiteral("77");
+    const QList<PortRecord> records = CDSLCom::RecordsFor({"/dev/pts/9", "/dev/ttyACM0"}, {known});
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].path, "/dev/pts/9");
+    EXPECT_TRUE(records[0].serialNumber.isEmpty());
+    EXPECT_EQ(records[1].path, "/dev/ttyACM0");
+    EXPECT_EQ(records[1].serialNumber, "77");
+}
+
+int CurrentRow(const CDSLCom& dialog)
+{
+    return dialog.portList()->indexOfTopLevelItem(dialog.portList()->currentItem());
 }
 
 TEST(CDSLComTest, StartsOnTheGivenNumberOrTheFirst)
@@ -151,7 +210,7 @@ TEST(CDSLComTest, StartsOnTheGivenNumberOrTheFirst)
     for (const Case& k : cases) {
         CDSLCom dialog(Devices(k.devices), k.initial);
         EXPECT_EQ(dialog.chosenNumber(), k.chosen) << k.devices << " devices, start " << k.initial;
-        EXPECT_EQ(dialog.portList()->currentIndex(), k.chosen - 1) << k.devices << " devices, start " << k.initial;
+        EXPECT_EQ(CurrentRow(dialog), k.chosen - 1) << k.devices << " devices, start " << k.initial;
     }
 }
 
@@ -159,8 +218,9 @@ TEST(CDSLComTest, EverySelectionSetsTheChosenNumberAtOnce)
 {
     CDSLCom dialog(Devices(5), 2);
     for (int index : {4, 0, 3}) {
-        dialog.portList()->setCurrentIndex(index);
+        dialog.portList()->setCurrentItem(dialog.portList()->topLevelItem(index));
         EXPECT_EQ(dialog.chosenNumber(), index + 1);
+        EXPECT_EQ(dialog.currentText(), QStringLiteral("%1: /dev/ttyUSB%2").arg(index + 1).arg(index));
     }
 }
 
@@ -184,7 +244,7 @@ TEST(CDSLComTest, ChooseReturnsTheChoiceOrZero)
         WhenOpen<CDSLCom>([&](CDSLCom* dialog) {
             opened = true;
             if (k.select >= 0)
-                dialog->portList()->setCurrentIndex(k.select);
+                dialog->selectNumber(k.select + 1);
             auto* buttons = dialog->findChild<QDialogButtonBox*>();
             buttons->button(k.ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
         });
@@ -193,13 +253,38 @@ TEST(CDSLComTest, ChooseReturnsTheChoiceOrZero)
     }
 }
 
+TEST(CDSLComTest, KeyboardChoosesWithArrowsAndReturn)
+{
+    struct Case {
+        const char* what;
+        std::vector<Qt::Key> keys;
+        int result;
+    };
+    const Case cases[] = {
+        {"Return takes the first", {Qt::Key_Return}, 1},
+        {"Down, Return", {Qt::Key_Down, Qt::Key_Return}, 2},
+        {"End, Enter", {Qt::Key_End, Qt::Key_Enter}, 3},
+        {"Down, Escape", {Qt::Key_Down, Qt::Key_Escape}, 0},
+    };
+    for (const Case& k : cases) {
+        WhenOpen<CDSLCom>([&](CDSLCom* dialog) {
+            // The keys go to the list: it holds the dialog's focus.
+            EXPECT_EQ(dialog->focusWidget(), dialog->portList()) << k.what;
+            for (Qt::Key key : k.keys)
+                QTest::keyClick(dialog->portList(), key);
+        });
+        EXPECT_EQ(CDSLCom::Choose(nullptr, Devices(3), 1), k.result) << k.what;
+    }
+}
+
 TEST(CDSLComTest, NothingToChooseFromGivesZeroWithoutADialog)
 {
-    EXPECT_EQ(CDSLCom::Choose(nullptr, {}, 1), 0);
+    EXPECT_EQ(CDSLCom::Choose(nullptr, QStringList(), 1), 0);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    CDSLCom dialog({}, 1);
+    CDSLCom dialog(QStringList(), 1);
     EXPECT_EQ(dialog.chosenNumber(), 0);
-    EXPECT_EQ(dialog.portList()->count(), 0);
+    EXPECT_EQ(dialog.portList()->topLevelItemCount(), 0);
+    EXPECT_TRUE(dialog.currentText().isEmpty());
 }
 
 }  // namespace

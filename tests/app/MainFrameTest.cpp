@@ -5,6 +5,7 @@
 #include "app/CLoggerView.h"
 #include "app/Commands.h"
 #include "panes/CDataListPane.h"
+#include "panes/CDatePickerCombo.h"
 #include "panes/CDatePickerDlg.h"
 #include "panes/CFileListPane.h"
 #include "panes/RecordTableModel.h"
@@ -12,9 +13,12 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -156,6 +160,34 @@ TEST_F(MainFrameTest, StatusBarPanes)
     frame->setPaneText(12, QStringLiteral("ignored"));  // outside the bar: nothing happens
 }
 
+TEST_F(MainFrameTest, ReadoutPanesShowTheirWidestTextsWhole)
+{
+    Start(QString(), true);
+    frame->resize(1200, 700);
+    QCoreApplication::processEvents();
+    const struct {
+        int pane;
+        const char* text;
+    } cases[] = {
+        {4, " 2011-03-08 14:05:30"},
+        {6, "-100.0 %RH"},           {6, "-3276.8 mBar"},
+        {6, "-40.0 Dew Point(F)"},  // a file may give channel 1 any kind
+        {8, "-100.0 %RH"},           {8, "3276.7 Lux"},
+        {10, "100.0 Dew Point(C)"},  {10, "-3276.8 Dew Point(F)"},
+    };
+    for (const auto& k : cases) {
+        frame->setPaneText(k.pane, QString::fromLatin1(k.text));
+        QCoreApplication::processEvents();
+        QLabel* label = frame->statusPane(k.pane);
+        EXPECT_GE(label->contentsRect().width(), label->fontMetrics().horizontalAdvance(label->text()))
+            << k.text << " is cut in pane " << k.pane;
+        EXPECT_EQ(label->width(), CMainFrame::StatusPaneWidth(k.pane, label->fontMetrics())) << k.pane;
+    }
+    // Panes without a read-out keep their original widths.
+    EXPECT_EQ(CMainFrame::StatusPaneWidth(1, frame->statusPane(1)->fontMetrics()), 16);
+    EXPECT_EQ(CMainFrame::StatusPaneWidth(11, frame->statusPane(11)->fontMetrics()), 0);
+}
+
 TEST_F(MainFrameTest, ConnectionPaneFollowsTheConnectRule)
 {
     // The connected states are reached with a logger: see LoggerCommandsTest.
@@ -230,6 +262,29 @@ TEST_F(MainFrameTest, ViewCommandsShowOnlyTheirPane)
         EXPECT_EQ(OpenPanes(), std::vector<int>{c.paneId}) << c.command;
         EXPECT_EQ(frame->currentPane(), c.code) << c.command;
         EXPECT_NE(frame->paneWindow(c.paneId), nullptr) << c.command;
+    }
+}
+
+TEST_F(MainFrameTest, DataListShowsEveryValueColumnAtItsFirstWidth)
+{
+    Start(QString(), true);
+    for (int channels : {3, 1}) {
+        OpenSampleFromFileList(channels, 30);
+        frame->OnCommand(cmd::DataList);
+        QCoreApplication::processEvents();
+        auto* pane = qobject_cast<CDataListPane*>(frame->paneWindow(pane::DataListId));
+        ASSERT_NE(pane, nullptr);
+        QTableView* view = pane->list();
+        const int columns = pane->model()->columnCount();
+        ASSERT_EQ(columns, channels + 3);
+        for (int c = 0; c < columns; ++c) {
+            EXPECT_LE(view->columnViewportPosition(c) + view->columnWidth(c), view->viewport()->width())
+                << channels << " channels: column " << c << " is cut";
+        }
+        EXPECT_FALSE(view->horizontalScrollBar()->isVisible()) << channels << " channels";
+        // Never narrower than the pane's first width, and the chart keeps the rest.
+        EXPECT_GE(frame->paneDock(pane::DataListId)->width(), 256);
+        EXPECT_GT(frame->view()->width(), frame->width() / 2);
     }
 }
 
@@ -311,6 +366,48 @@ TEST_F(MainFrameTest, FileListShowsTheProgramFolderAndOpensItsLogs)
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("LAB_20110308_1435.logu - Tessaview U"));
 }
 
+TEST_F(MainFrameTest, TitleFollowsTheOpenLogThroughRenameAndDelete)
+{
+    ASSERT_TRUE(QDir().mkpath(homePath() + QStringLiteral("Logfiles")));
+    for (const char* name : {"LAB_20110308_1435.logu", "ROOM_20110308_1435.logu"})
+        ASSERT_TRUE(WriteSampleLog(logPath(QString::fromLatin1(name)), 2, 15, "LAB"));
+    Start();
+    auto* list = qobject_cast<CFileListPane*>(frame->paneWindow(pane::FileListId));
+    ASSERT_NE(list, nullptr);
+    emit list->openLogRequested(QStringLiteral("LAB_20110308_1435.logu"));
+    ASSERT_EQ(frame->windowTitle(), QStringLiteral("LAB_20110308_1435.logu - Tessaview U"));
+
+    // Renaming another log leaves the title alone.
+    ASSERT_TRUE(list->PrepareFileMenu(QStringLiteral("ROOM_20110308_1435.logu")));
+    ASSERT_TRUE(list->ApplyRename(QStringLiteral("ROOM_1.logu"))) << messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("LAB_20110308_1435.logu - Tessaview U"));
+
+    // Renaming the open log: the title and the open log follow the file, so
+    // reading it again (Original View) still works.
+    ASSERT_TRUE(list->PrepareFileMenu(QStringLiteral("LAB_20110308_1435.logu")));
+    ASSERT_TRUE(list->ApplyRename(QStringLiteral("FREEZER_2.logu")));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("FREEZER_2.logu - Tessaview U"));
+    EXPECT_EQ(app->data().store.currentLogPath, logPath(QStringLiteral("FREEZER_2.logu")));
+    frame->OnCommand(cmd::OriginalView);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("FREEZER_2.logu - Tessaview U"));
+
+    // Deleting it: the chart stays, the title says the file is gone, also
+    // after the chart is drawn again.
+    answer = true;
+    ASSERT_TRUE(list->PrepareFileMenu(QStringLiteral("FREEZER_2.logu")));
+    list->DeleteLog();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("FREEZER_2.logu (deleted) - Tessaview U"));
+    EXPECT_EQ(app->data().store.recordCount, 15u);
+    app->data().store.NarrowRecords(2, 9);
+    frame->RedrawChartNow();
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("FREEZER_2.logu (deleted) - Tessaview U"));
+
+    // Opening another log clears the mark.
+    emit list->openLogRequested(QStringLiteral("ROOM_1.logu"));
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("ROOM_1.logu - Tessaview U"));
+}
+
 TEST_F(MainFrameTest, QueryReloadsTheLogThenKeepsTheRange)
 {
     Start();
@@ -342,6 +439,45 @@ TEST_F(MainFrameTest, QueryReloadsTheLogThenKeepsTheRange)
     EXPECT_EQ(app->data().store.recordCount, 20u);  // the whole log, read again
 }
 
+TEST_F(MainFrameTest, ExportKeysRunTheExportsWhileTheyAreEnabled)
+{
+    Start(QString(), true);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    QStringList filters;
+    frame->exportPathChooser = [&filters](const QString& filter) {
+        filters << filter;
+        return QString();  // cancelled: nothing is written
+    };
+    const struct {
+        Qt::Key key;
+        int command;
+        const char* filter;
+    } cases[] = {
+        {Qt::Key_E, cmd::SaveExcel, "Excel file(*.xls)"},
+        {Qt::Key_T, cmd::SaveTxt, "TXT file(*.txt)"},
+        {Qt::Key_J, cmd::SaveBmp, "BMP file(*.bmp)"},
+    };
+    // Without records the exports are disabled, and so are their keys.
+    QSignalSpy spy(frame, &CMainFrame::commandRun);
+    for (const auto& k : cases)
+        QTest::keyClick(frame, k.key, Qt::ControlModifier);
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_TRUE(filters.isEmpty());
+
+    OpenSampleFromFileList(1, 5);
+    spy.clear();
+    for (const auto& k : cases) {
+        filters.clear();
+        QTest::keyClick(frame, k.key, Qt::ControlModifier);
+        EXPECT_EQ(filters, QStringList{QString::fromLatin1(k.filter)}) << k.filter;
+    }
+    ASSERT_EQ(spy.count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(spy.at(i).at(0).toInt(), cases[i].command);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
 TEST_F(MainFrameTest, KeysWithoutCommandsDoNothing)
 {
     Start(QString(), true);
@@ -350,8 +486,7 @@ TEST_F(MainFrameTest, KeysWithoutCommandsDoNothing)
     OpenSampleFromFileList(1, 5);
     QSignalSpy spy(frame, &CMainFrame::commandRun);
     const QString title = frame->windowTitle();
-    for (Qt::Key key : {Qt::Key_E, Qt::Key_T, Qt::Key_J, Qt::Key_S})
-        QTest::keyClick(frame, key, Qt::ControlModifier);
+    QTest::keyClick(frame, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(spy.count(), 0);
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(frame->windowTitle(), title);
@@ -361,6 +496,37 @@ TEST_F(MainFrameTest, KeysWithoutCommandsDoNothing)
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), int(cmd::New));
     EXPECT_EQ(app->data().store.recordCount, 0u);
+}
+
+TEST_F(MainFrameTest, ViewCommandsPutTheFocusWhereTheKeysWork)
+{
+    Start(QString(), true);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    OpenSampleFromFileList(1, 5);
+    const struct {
+        int command;
+        int pane;
+        const char* focus;  // class of the widget that takes the keys
+    } cases[] = {
+        {cmd::FileList, pane::FileListId, "QTreeWidget"},
+        {cmd::DataList, pane::DataListId, "QTableView"},
+        {cmd::Query, pane::QueryId, "CDatePickerCombo"},  // "From", the first field
+    };
+    for (const auto& k : cases) {
+        frame->OnCommand(k.command);
+        QCoreApplication::processEvents();
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr) << k.focus;
+        // An editable combo hands the focus on to its line edit.
+        if (qobject_cast<QLineEdit*>(focus) && focus->parentWidget())
+            focus = focus->parentWidget();
+        EXPECT_STREQ(focus->metaObject()->className(), k.focus);
+        EXPECT_TRUE(frame->paneWindow(k.pane)->isAncestorOf(focus)) << k.focus;
+    }
+    auto* query = qobject_cast<CDatePickerDlg*>(frame->paneWindow(pane::QueryId));
+    ASSERT_NE(query, nullptr);
+    EXPECT_TRUE(query->fromCombo()->hasFocus());
 }
 
 TEST_F(MainFrameTest, PaneKeysMoveTheFocusAndShiftF1AsksWhatThisIs)

@@ -116,9 +116,9 @@ private:
             if (b)
                 b->click();
         } else if (auto* choice = qobject_cast<CDSLCom*>(w)) {
-            SeenWindow s{SeenWindow::PortChoice, choice->windowTitle(), choice->portList()->currentText(), {}};
+            SeenWindow s{SeenWindow::PortChoice, choice->windowTitle(), choice->currentText(), {}};
             seen_.push_back(s);
-            choice->portList()->setCurrentIndex(portIndex);
+            choice->selectNumber(portIndex + 1);
             if (Decide(s))
                 choice->accept();
             else

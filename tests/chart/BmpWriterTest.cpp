@@ -118,7 +118,7 @@ TEST(BmpWriterTest, EmptyPictureGivesHeadersOnly)
     EXPECT_EQ(U32(file, 22), 0u);
 }
 
-TEST(BmpWriterTest, PathGetsBmpUnlessItContainsIt)
+TEST(BmpWriterTest, PathGetsBmpUnlessItsFileNameEndsWithIt)
 {
     const struct {
         const char* chosen;
@@ -126,9 +126,9 @@ TEST(BmpWriterTest, PathGetsBmpUnlessItContainsIt)
     } cases[] = {
         {"/data/chart", "/data/chart.bmp"},
         {"/data/chart.bmp", "/data/chart.bmp"},
-        // Contained anywhere counts, a folder's name too.
-        {"/data/old.bmp.d/chart", "/data/old.bmp.d/chart"},
-        {"/data/chart.bmpx", "/data/chart.bmpx"},
+        // Only the file name's ending counts, not a folder's name.
+        {"/data/old.bmp.d/chart", "/data/old.bmp.d/chart.bmp"},
+        {"/data/chart.bmpx", "/data/chart.bmpx.bmp"},
         {"/data.2011/chart", "/data.2011/chart.bmp"},
         {"/data/chart.png", "/data/chart.png.bmp"},
         {"/data/chart.BMP", "/data/chart.BMP.bmp"},

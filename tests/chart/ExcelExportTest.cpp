@@ -92,7 +92,8 @@ TEST(ExcelExportTest, PathRule)
         const char* written;
     } cases[] = {
         {"/home/lab/fridge", "/home/lab/fridge.xls"},
-        {"/home/lab/data.2011/fridge", "/home/lab/data.2011/fridge"},  // the folder's dot counts
+        {"/home/lab/data.2011/fridge", "/home/lab/data.2011/fridge.xls"},  // only the file name counts
+        {"/home/lab/.local/fridge", "/home/lab/.local/fridge.xls"},
         {"/home/lab/fridge.csv", "/home/lab/fridge.csv"},
         {"/home/lab/fridge.xls", "/home/lab/fridge.xls"},
         {"/home/lab/fridge.", "/home/lab/fridge."},

@@ -80,10 +80,34 @@ TEST_F(LinkCommandsTest, PortsListsTheVariableFirstAndNumbered)
 {
     const CliRun run = Run({"ports"}, QStringLiteral("/dev/pts/71:/dev/pts/70"));
     ASSERT_EQ(run.exitCode, 0) << Show(run);
-    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Each device's line, then an indented line for each detail it has.
+    const QStringList all = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList lines;
+    for (const QString& line : all)
+        if (!line.startsWith(QLatin1String("      ")))
+            lines << line;
     ASSERT_GE(lines.size(), 2);
     EXPECT_EQ(lines[0], " 1  /dev/pts/71");
     EXPECT_EQ(lines[1], " 2  /dev/pts/70");
+    ASSERT_GE(all.size(), 2);
+    EXPECT_EQ(all[1], "      Kind:           named in TESSAVIEW_PORTS");
+    // Named devices are candidates: a built-in serial port is not offered beside them.
+    EXPECT_FALSE(run.out.contains(QLatin1String("/dev/ttyS"))) << Show(run);
+}
+
+TEST_F(LinkCommandsTest, WithoutPortTheOnlyCandidateIsUsedAndSeveralAreListed)
+{
+    StartSimulator({"--records", "3"});
+    // The machine's own serial ports (/dev/ttyS0 here) do not stand in the way.
+    CliRun run = Run({"clock"});
+    EXPECT_EQ(run.exitCode, 0) << Show(run);
+    EXPECT_EQ(run.out, "Successfully set the logger time.\n");
+
+    run = Run({"clock"}, sim.device() + QStringLiteral(":/dev/tessaview-missing"));
+    EXPECT_NE(run.exitCode, 0) << Show(run);
+    EXPECT_TRUE(run.err.contains(QLatin1String("Several devices were found; name one with --port:"))) << Show(run);
+    EXPECT_TRUE(run.err.contains(QStringLiteral(" 1  ") + sim.device())) << Show(run);
+    EXPECT_TRUE(run.err.contains(QLatin1String(" 2  /dev/tessaview-missing"))) << Show(run);
 }
 
 TEST_F(LinkCommandsTest, SetupPrintsThePaneAndWritesChangedFields)

@@ -73,11 +73,12 @@ struct ChoiceCase {
 TEST_F(LinkSessionTest, SeveralDevicesLetTheUserChoose)
 {
     const ChoiceCase cases[] = {
-        {2, -1, 2, 2, 2},   // the last one found is suggested
-        {3, 1, 3, 3, 1},
-        {3, 0, 3, 3, 0},    // cancelled
-        {16, -1, 16, 16, 16},
-        {20, -1, 16, 1, 1}, // the last one found is outside 1 … 16
+        {2, -1, 2, 1, 1},   // the first one, the likeliest logger, is suggested
+        {3, 3, 3, 1, 3},
+        {3, 0, 3, 1, 0},    // cancelled
+        {16, -1, 16, 1, 1},
+        {16, 16, 16, 1, 16},
+        {20, -1, 16, 1, 1},
         {20, 17, 16, 1, 0}, // a number that was not offered counts as cancelled
         {35, 5, 16, 1, 5},  // only 30 are looked at
     };

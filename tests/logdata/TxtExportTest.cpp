@@ -188,7 +188,8 @@ TEST(TxtExportTest, PathRule)
         const char* written;
     } cases[] = {
         {"/home/lab/out", "/home/lab/out.txt"},
-        {"/home/lab/data.2011/out", "/home/lab/data.2011/out"},  // the folder's dot counts
+        {"/home/lab/data.2011/out", "/home/lab/data.2011/out.txt"},  // only the file name counts
+        {"/home/first.last/out.2011", "/home/first.last/out.2011"},
         {"/home/lab/out.csv", "/home/lab/out.csv"},
         {"/home/lab/out.txt", "/home/lab/out.txt"},
         {"/home/lab/out.", "/home/lab/out."},

@@ -3,6 +3,7 @@
 #include "panes/CDatePickerCombo.h"
 #include "panes/CDatePickerDlg.h"
 #include "support/GuiTestSupport.h"
+#include "support/StoreFixtures.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
@@ -132,21 +133,24 @@ TEST(DatePickerComboTest, PickedTextAndPopupPlace)
 
 class DatePickerComboPopupTest : public DatePickerDlgTest {
 protected:
-    // Opens the calendar of the start combo and runs action on its popup.
-    void OnCalendar(std::function<void(QDialog*, QCalendarWidget*)> action)
+    // Opens the calendar of a combo (the start combo unless told) and runs
+    // action on its popup.
+    void OnCalendar(std::function<void(QDialog*, QCalendarWidget*)> action, CDatePickerCombo* combo = nullptr)
     {
+        if (!combo)
+            combo = dlg->fromCombo();
         bool ran = false;
         guitest::WhenOpen<QDialog>([&](QDialog* popup) {
             auto* calendar = popup->findChild<QCalendarWidget*>();
             ASSERT_NE(calendar, nullptr);
-            EXPECT_FALSE(dlg->fromCombo()->view()->isVisible()) << "the combo's own list never shows";
-            const QRect combo(dlg->fromCombo()->mapToGlobal(QPoint(0, 0)), dlg->fromCombo()->size());
-            EXPECT_EQ(popup->geometry().right(), combo.right());
-            EXPECT_EQ(popup->geometry().top(), combo.bottom() + 1);
+            EXPECT_FALSE(combo->view()->isVisible()) << "the combo's own list never shows";
+            const QRect place(combo->mapToGlobal(QPoint(0, 0)), combo->size());
+            EXPECT_EQ(popup->geometry().right(), place.right());
+            EXPECT_EQ(popup->geometry().top(), place.bottom() + 1);
             ran = true;
             action(popup, calendar);
         });
-        dlg->fromCombo()->showPopup();
+        combo->showPopup();
         EXPECT_TRUE(ran);
     }
 };
@@ -167,6 +171,49 @@ TEST_F(DatePickerComboPopupTest, PickedDayGivesEightDigits)
         QTest::keyClick(calendar->findChild<QAbstractItemView*>(), Qt::Key_Return);
     });
     EXPECT_EQ(dlg->fromCombo()->currentText(), QStringLiteral("20110309"));
+}
+
+TEST_F(DatePickerComboPopupTest, CalendarsOpenOnTheOpenLogsFirstAndLastDay)
+{
+    // Three days of records, 2011-03-08 14:05:30 onwards, twelve hours apart.
+    fixtures::FillStore(data->store, 1, 5, [](int, uint32_t i) { return float(i); }, "ROOM", "0123456789",
+                        "20110308140530", 12 * 3600);
+    const struct {
+        const char* text;  // in the combo before the calendar opens
+        bool start;        // the start combo, else the end combo
+        QDate opensOn;
+    } cases[] = {
+        {"", true, QDate(2011, 3, 8)},
+        {"", false, QDate(2011, 3, 10)},
+        {"Please pick date.", false, QDate(2011, 3, 10)},
+        {"20120101", true, QDate(2012, 1, 1)},  // a day in the box wins
+    };
+    for (const auto& k : cases) {
+        CDatePickerCombo* combo = k.start ? dlg->fromCombo() : dlg->toCombo();
+        combo->setEditText(QString::fromLatin1(k.text));
+        OnCalendar(
+            [&](QDialog* popup, QCalendarWidget* calendar) {
+                EXPECT_EQ(calendar->selectedDate(), k.opensOn) << k.text;
+                EXPECT_EQ(calendar->yearShown(), k.opensOn.year()) << k.text;
+                EXPECT_EQ(calendar->monthShown(), k.opensOn.month()) << k.text;
+                popup->close();
+            },
+            combo);
+    }
+
+    // Without a log the calendar opens on today.
+    data->store.recordCount = 0;
+    dlg->fromCombo()->setEditText(QString());
+    OnCalendar([](QDialog* popup, QCalendarWidget* calendar) {
+        EXPECT_EQ(calendar->selectedDate(), QDate::currentDate());
+        popup->close();
+    });
+}
+
+TEST_F(DatePickerDlgTest, FocusGoesIntoFrom)
+{
+    dlg->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(dlg->focusWidget(), dlg->fromCombo());
 }
 
 TEST_F(DatePickerComboPopupTest, ClosedWithoutPickAsksForADate)

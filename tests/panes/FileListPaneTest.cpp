@@ -161,28 +161,33 @@ TEST_F(FileListPaneTest, ContextMenuFollowsTheRule)
     Create({"ROOM_20100315_1430.logu", "_20100315_1430.logu", "xlogu_1.logu"});
     auto pane = MakePane();
     pane->show();
-    const std::pair<const char*, bool> cases[] = {
-        {"Logger Files", false},
-        {"ROOM", false},
-        {"_20100315_1430.logu", true},
-        {"ROOM_20100315_1430.logu", true},
-        {"xlogu", true},  // a group whose text holds "logu": offered, and acts on a file that is not there
+    const struct {
+        const char* text;
+        bool offered;
+        bool opens;  // Open is enabled
+    } cases[] = {
+        {"Logger Files", false, false},
+        {"ROOM", false, false},
+        {"_20100315_1430.logu", true, false},
+        {"ROOM_20100315_1430.logu", true, true},
+        {"xlogu", true, false},  // a group whose text holds "logu": offered, and acts on a file that is not there
     };
-    for (const auto& [text, offered] : cases) {
-        QTreeWidgetItem* item = Find(*pane, text);
-        ASSERT_NE(item, nullptr) << text;
+    for (const auto& k : cases) {
+        QTreeWidgetItem* item = Find(*pane, k.text);
+        ASSERT_NE(item, nullptr) << k.text;
         const QPoint at = pane->tree()->visualItemRect(item).center();
         emit pane->tree()->customContextMenuRequested(at);
-        EXPECT_EQ(pane->fileMenu()->isVisible(), offered) << text;
-        if (offered) {
-            EXPECT_EQ(pane->selectedFileName(), QString::fromUtf8(text));
+        EXPECT_EQ(pane->fileMenu()->isVisible(), k.offered) << k.text;
+        if (k.offered) {
+            EXPECT_EQ(pane->selectedFileName(), QString::fromUtf8(k.text));
+            EXPECT_EQ(pane->openAction()->isEnabled(), k.opens) << k.text;
         }
         pane->fileMenu()->hide();
     }
     QStringList actions;
     for (const QAction* a : pane->fileMenu()->actions())
-        actions << a->text();
-    EXPECT_EQ(actions, (QStringList{"Rename", "Delete"}));
+        actions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(actions, (QStringList{"Open", "-", "Rename", "Delete"}));
     EXPECT_EQ(pane->fileMenu()->title(), QStringLiteral("Operation"));
 }
 
@@ -195,6 +200,56 @@ TEST_F(FileListPaneTest, ContextMenuOnEmptySpaceUsesTheSelectedItem)
     emit pane->tree()->customContextMenuRequested(QPoint(5, pane->tree()->viewport()->height() - 3));
     EXPECT_TRUE(pane->fileMenu()->isVisible());
     EXPECT_EQ(pane->selectedFileName(), QStringLiteral("ROOM_20100315_1430.logu"));
+    pane->fileMenu()->hide();
+}
+
+TEST_F(FileListPaneTest, KeyboardOpensTheSelectedLogAndItsMenu)
+{
+    Create({"ROOM_20100315_1430.logu", "_20100315_1430.logu"});
+    auto pane = MakePane();
+    pane->show();
+    // The pane hands the keyboard focus to its tree.
+    EXPECT_EQ(pane->focusProxy(), pane->tree());
+    QSignalSpy opened(pane.get(), &CFileListPane::openLogRequested);
+    const struct {
+        const char* item;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool opens;
+        bool menu;
+    } cases[] = {
+        {"ROOM_20100315_1430.logu", Qt::Key_Return, Qt::NoModifier, true, false},
+        {"ROOM_20100315_1430.logu", Qt::Key_Enter, Qt::KeypadModifier, true, false},
+        {"ROOM", Qt::Key_Return, Qt::NoModifier, false, false},
+        {"_20100315_1430.logu", Qt::Key_Return, Qt::NoModifier, false, false},
+        {"ROOM_20100315_1430.logu", Qt::Key_F10, Qt::ShiftModifier, false, true},
+        {"ROOM_20100315_1430.logu", Qt::Key_Menu, Qt::NoModifier, false, true},
+        {"_20100315_1430.logu", Qt::Key_Menu, Qt::NoModifier, false, true},
+        {"ROOM", Qt::Key_F10, Qt::ShiftModifier, false, false},
+        {"ROOM_20100315_1430.logu", Qt::Key_F10, Qt::NoModifier, false, false},
+    };
+    for (const auto& k : cases) {
+        opened.clear();
+        pane->tree()->setCurrentItem(Find(*pane, k.item));
+        QTest::keyClick(pane->tree(), k.key, k.modifiers);
+        ASSERT_EQ(opened.size(), k.opens ? 1 : 0) << k.item << " key " << k.key;
+        if (k.opens) {
+            EXPECT_EQ(opened.first().first().toString(), QString::fromUtf8(k.item));
+        }
+        EXPECT_EQ(pane->fileMenu()->isVisible(), k.menu) << k.item << " key " << k.key;
+        if (k.menu) {
+            EXPECT_EQ(pane->selectedFileName(), QString::fromUtf8(k.item));
+        }
+        pane->fileMenu()->hide();
+    }
+
+    // Open in the menu opens the item the menu was opened on.
+    pane->tree()->setCurrentItem(Find(*pane, "ROOM_20100315_1430.logu"));
+    pane->ShowMenuForSelected();
+    opened.clear();
+    pane->openAction()->trigger();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.first().first().toString(), QStringLiteral("ROOM_20100315_1430.logu"));
     pane->fileMenu()->hide();
 }
 
