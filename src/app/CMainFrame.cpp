@@ -6,6 +6,7 @@
 #include "app/CMsgDlg.h"
 #include "app/Commands.h"
 
+#include "app/CAlarmLimitsDlg.h"
 #include "app/CCommProgressDlg.h"
 #include "app/CDSLCom.h"
 #include "app/CLoggerView.h"
@@ -15,11 +16,14 @@
 #include "link/LinkSession.h"
 #include "link/PortDirectory.h"
 #include "link/QtLinkTimers.h"
+#include "link/ThresholdLimits.h"
 #include "logdata/DateQuery.h"
+#include "logdata/LimitSettings.h"
 #include "panes/CDataListPane.h"
 #include "panes/CDatePickerDlg.h"
 #include "panes/CFileListPane.h"
 #include "panes/CPropertiesPane.h"
+#include "panes/CSummaryPane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -62,6 +66,7 @@ constexpr PaneInfo Panes[] = {
     {pane::QueryId, "Query", 256},
     {pane::DataListId, "Data List", 256},
     {pane::SetupId, "Setup", 256},
+    {pane::SummaryId, "Summary", 256},
     {pane::FileListId, "File List", 256},
 };
 
@@ -72,6 +77,7 @@ int PaneIdOf(int code)
     case pane::Setup: return pane::SetupId;
     case pane::DataList: return pane::DataListId;
     case pane::Query: return pane::QueryId;
+    case pane::Summary: return pane::SummaryId;
     default: return 0;
     }
 }
@@ -132,8 +138,8 @@ CMainFrame::CMainFrame(CLoggerApp& app, QWidget* parent) : QMainWindow(parent), 
     view_ = CreateView();
     setCentralWidget(view_);
     CreatePanes();
-    report_ = std::make_unique<ReportPrinter>(app_.data().store, *this);
-    exports_ = std::make_unique<ChartExportCommands>(app_.data().store, *this);
+    report_ = std::make_unique<ReportPrinter>(app_.data().store, *this, &app_.data().limits);
+    exports_ = std::make_unique<ChartExportCommands>(app_.data().store, *this, &app_.data().limits);
 
     progress_ = new CCommProgressDlg(this);
     progress_->hide();
@@ -210,6 +216,10 @@ CPropertiesPane* CMainFrame::setupPane()
 
 void CMainFrame::ShowSetupPane()
 {
+    // A logger has just answered: its thresholds become its alarm limits
+    // unless the user chose others for it.
+    if (AdoptThresholdsAsLimits(app_.data().config))
+        LimitsChanged();
     ShowOnlyPane(pane::Setup);
 }
 
@@ -381,9 +391,10 @@ CLoggerView* CMainFrame::CreateView()
                 setPaneText(10, ch3);
             });
     connect(view, &CLoggerView::reloadRequested, this, &CMainFrame::ReloadWholeLog);
-    // storeNarrowed needs nothing here: the view repaints itself, and the
-    // record list is a snapshot that is filled again when its pane next
-    // comes to the front.
+    // The view repaints itself after a zoom, and the record list is a
+    // snapshot filled again when its pane next comes to the front; the
+    // summary follows the records shown.
+    connect(view, &CLoggerView::storeNarrowed, this, &CMainFrame::RefreshSummary);
     return view;
 }
 
@@ -455,6 +466,12 @@ void CMainFrame::OnCommand(int id)
         break;
     case cmd::Query:
         ShowOnlyPane(pane::Query);
+        break;
+    case cmd::Summary:
+        ShowOnlyPane(pane::Summary);
+        break;
+    case cmd::AlarmLimits:
+        EditAlarmLimits();
         break;
     case cmd::OriginalView:
         ReloadWholeLog();
@@ -681,7 +698,7 @@ void CMainFrame::CreatePanes()
         });
     }
     AttachPaneWindow(pane::FileListId);
-    for (int id : {int(pane::QueryId), int(pane::SetupId), int(pane::DataListId)})
+    for (int id : {int(pane::QueryId), int(pane::SetupId), int(pane::DataListId), int(pane::SummaryId)})
         docks_.value(id)->hide();
     resizeDocks({docks_.value(pane::FileListId)}, {256}, Qt::Horizontal);
 }
@@ -734,6 +751,9 @@ QWidget* CMainFrame::AttachPaneWindow(int paneId)
         w = setup;
         break;
     }
+    case pane::SummaryId:
+        w = new CSummaryPane(data, dock);
+        break;
     case pane::QueryId: {
         auto* query = new CDatePickerDlg(data, dock);
         connect(query, &CDatePickerDlg::queryRequested, this, &CMainFrame::RunDateQuery);
@@ -770,6 +790,9 @@ void CMainFrame::RefillPane(int paneId)
     } else if (paneId == pane::FileListId) {
         if (auto* list = qobject_cast<CFileListPane*>(w))
             list->RefreshFileList();
+    } else if (paneId == pane::SummaryId) {
+        if (auto* summary = qobject_cast<CSummaryPane*>(w))
+            summary->Recompute();
     }
 }
 
@@ -786,7 +809,7 @@ void CMainFrame::ShowOnlyPane(int paneCode)
         return;
     CloseAllPanes();
     ShowPane(id);
-    if (paneCode == pane::DataList || paneCode == pane::FileList)
+    if (paneCode == pane::DataList || paneCode == pane::FileList || paneCode == pane::Summary)
         RefillPane(id);
     currentPane_ = paneCode;
 }
@@ -797,7 +820,7 @@ void CMainFrame::RestoreCurrentPane()
     if (!id)
         return;
     ShowPane(id);
-    if (currentPane_ == pane::DataList)
+    if (currentPane_ == pane::DataList || currentPane_ == pane::Summary)
         RefillPane(id);
 }
 
@@ -825,6 +848,45 @@ void CMainFrame::FocusNextPane(bool forward)
 void CMainFrame::ClearRecordList()
 {
     RefillPane(pane::DataListId);
+    RefreshSummary();
+}
+
+void CMainFrame::RefreshSummary()
+{
+    // Made once first shown, the pane follows every change of the records
+    // from then on, shown or not; a pass over them takes a few milliseconds.
+    RefillPane(pane::SummaryId);
+}
+
+void CMainFrame::LimitsChanged()
+{
+    app_.data().limits.Reload();
+    view_->InvalidateChart();
+    if (auto* list = qobject_cast<CDataListPane*>(paneWindow(pane::DataListId)))
+        list->LimitsChanged();
+    RefreshSummary();
+}
+
+void CMainFrame::EditAlarmLimits()
+{
+    AppData& data = app_.data();
+    const LogStore& store = data.store;
+    if (store.recordCount == 0)
+        return;
+    const int channels = store.shownChannels();
+    QStringList captions;
+    for (int c = 1; c <= channels; ++c)
+        captions << CSummaryPane::ChannelCaption(data, c);
+    const QByteArray id = data.limits.loggerId();
+    const QString logger =
+        QStringLiteral("%1 (%2)").arg(QString::fromLatin1(store.loggerName),
+                                      QString::fromLatin1(store.loggerId, qsizetype(qstrnlen(store.loggerId, 10))));
+    CAlarmLimitsDlg dialog(logger, channels, captions, data.limits.get(), this);
+    dialog.messageSink = [this](const QString& text) { ShowMessage(text); };
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    SaveLimits(id, dialog.limits(), true);
+    LimitsChanged();
 }
 
 // ---------------------------------------------------------------- document
@@ -884,11 +946,13 @@ void CMainFrame::HideProgress()
 void CMainFrame::RedrawChartNow()
 {
     view_->RedrawChartNow();
+    RefreshSummary();
 }
 
 void CMainFrame::RepaintView()
 {
     view_->InvalidateChart();
+    RefreshSummary();
 }
 
 void CMainFrame::ShowStandardWarning(const QString& text)

@@ -6,12 +6,16 @@
 #include "chart/ChartImage.h"
 #include "chart/ExcelExport.h"
 #include "logdata/LogStore.h"
+#include "logdata/OpenLogLimits.h"
 #include "logdata/TxtExport.h"
 
 #include <QDir>
 #include <QImage>
 
-ChartExportCommands::ChartExportCommands(LogStore& store, IExportHost& host) : store_(store), host_(host) {}
+ChartExportCommands::ChartExportCommands(LogStore& store, IExportHost& host, const OpenLogLimits* limits)
+    : store_(store), host_(host), limits_(limits)
+{
+}
 
 QString ChartExportCommands::ExportTxt()
 {
@@ -51,7 +55,8 @@ QString ChartExportCommands::ExportBmp()
     store_.EnsureStatistics();
     // Drawn with the window's geometry and font, so the file shows what the
     // screen shows; an empty store leaves the picture black.
-    const QImage image = RenderChartImage(store_, size, host_.ChartFont(), QImage::Format_RGB555);
+    const QImage image = RenderChartImage(store_, size, host_.ChartFont(), QImage::Format_RGB555,
+                                          limits_ ? &limits_->get() : nullptr);
     if (image.isNull() && !size.isEmpty()) {
         host_.ShowMessage(QStringLiteral("%1\r\nThe picture of %2 x %3 pixels for %4 does not fit in memory.")
                               .arg(QLatin1String(BmpExportFailedMessage))

@@ -7,6 +7,7 @@
 #include <QString>
 
 class LogStore;
+class OpenLogLimits;
 
 // What the exports need of the main window.
 class IExportHost {
@@ -30,7 +31,8 @@ public:
     static constexpr const char* ExcelFilter = "Excel file(*.xls)";
     static constexpr const char* BmpFilter = "BMP file(*.bmp)";
 
-    ChartExportCommands(LogStore& store, IExportHost& host);
+    // With limits, the BMP picture draws the open log's alarm limits as the window does.
+    ChartExportCommands(LogStore& store, IExportHost& host, const OpenLogLimits* limits = nullptr);
 
     // Each returns the path written, or an empty string when the user
     // cancelled or the export failed (and said why).
@@ -41,4 +43,5 @@ public:
 private:
     LogStore& store_;
     IExportHost& host_;
+    const OpenLogLimits* limits_ = nullptr;
 };

@@ -4,12 +4,16 @@
 
 #include "chart/DrawChart.h"
 #include "logdata/LogStore.h"
+#include "logdata/OpenLogLimits.h"
 
 #include <QDir>
 #include <QPainter>
 #include <QPrinter>
 
-ReportPrinter::ReportPrinter(LogStore& store, IReportPanes& panes) : store_(store), panes_(panes) {}
+ReportPrinter::ReportPrinter(LogStore& store, IReportPanes& panes, const OpenLogLimits* limits)
+    : store_(store), panes_(panes), limits_(limits)
+{
+}
 
 void ReportPrinter::PreparePage(QPrinter& printer)
 {
@@ -37,6 +41,7 @@ bool ReportPrinter::PrintPage(QPainter& painter)
     surface.rect = QRect(0, 0, pageWidth_, pageHeight_);
     surface.pageMode = true;
     surface.defaultFont = painter.font();
+    surface.limits = limits_ ? &limits_->get() : nullptr;
     DrawChart(painter, store_, surface);
     panes_.CloseAllPanes();
     return true;

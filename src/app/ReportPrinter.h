@@ -5,6 +5,7 @@
 #include <QString>
 
 class LogStore;
+class OpenLogLimits;
 class QPainter;
 class QPrinter;
 
@@ -28,7 +29,8 @@ public:
     // high-resolution page it is a hairline the preview all but loses.
     static constexpr int PageResolution = 300;
 
-    ReportPrinter(LogStore& store, IReportPanes& panes);
+    // With limits, the page draws the open log's alarm limits as the window does.
+    ReportPrinter(LogStore& store, IReportPanes& panes, const OpenLogLimits* limits = nullptr);
 
     // Before a page: landscape whatever the printer's own orientation, one
     // page whatever range was chosen, pixels of PageResolution, and
@@ -60,6 +62,7 @@ public:
 private:
     LogStore& store_;
     IReportPanes& panes_;
+    const OpenLogLimits* limits_ = nullptr;
     int pageWidth_ = 0;
     int pageHeight_ = 0;
     bool pageMode_ = false;

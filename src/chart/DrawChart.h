@@ -19,3 +19,14 @@ bool CanDrawChart(const LogStore& store);
 // as they were when it returns. A printed page's caller closes the docking
 // panes afterwards.
 PlotRect DrawChart(QPainter& painter, const LogStore& store, const ChartSurface& surface);
+
+// The dashes of a limit line: dash pixels on, then gap pixels off, from PL
+// rightwards, scaled with the plot so that a printed page shows dashes too.
+struct LimitDash {
+    int dash = 0;
+    int gap = 0;
+};
+LimitDash LimitDashFor(const ChartLayout& layout);
+// The y of a limit line of a channel (1 … 3) against its axis, or -1 when
+// the limit lies outside that axis's range and no line is drawn.
+int LimitLineY(const ChartLayout& layout, const LogStore& store, int channel, double limit);
