@@ -42,6 +42,9 @@ QString ChartExportCommands::ExportExcel()
         host_.ShowMessage(result.message);
         return {};
     }
+    // A log longer than a sheet loses its oldest records: the user is told.
+    if (!result.notice.isEmpty())
+        host_.ShowMessage(result.notice);
     return path;
 }
 

@@ -91,20 +91,27 @@ ExcelExportResult ExportExcelFile(const QString& path, const LogStore& store)
     if (existing.exists() && !existing.isFile())
         return {false, failure("cannot be created", path,
                                existing.isDir() ? QStringLiteral("it is a folder")
-                                                : QStringLiteral("it is not a regular file"))};
+                                                : QStringLiteral("it is not a regular file")), {}};
     // The user has agreed to replace the file; when it cannot be deleted,
     // writing the new one says what is wrong.
     QFile::remove(path);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return {false, failure("cannot be created", path, file.errorString())};
+        return {false, failure("cannot be created", path, file.errorString()), {}};
     if (!WriteExcelExport(file, store)) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return {false, failure("cannot be written", path, reason)};
+        return {false, failure("cannot be written", path, reason), {}};
     }
     if (!file.commit())
-        return {false, failure("cannot be written", path, file.errorString())};
-    return {true, {}};
+        return {false, failure("cannot be written", path, file.errorString()), {}};
+    return {true, {}, ExcelTruncationNotice(store.recordCount)};
+}
+
+QString ExcelTruncationNotice(uint32_t recordCount)
+{
+    if (recordCount <= ExcelMaxExportedRecords)
+        return {};
+    return QStringLiteral("The sheet holds the newest %1 of %2 records.").arg(ExcelMaxExportedRecords).arg(recordCount);
 }

@@ -33,7 +33,12 @@ bool WriteExcelExport(QIODevice& device, const LogStore& store);
 struct ExcelExportResult {
     bool ok = false;
     QString message;  // for the user when !ok: "Failed: " and the reason
+    QString notice;   // for the user after a success: ExcelTruncationNotice when records were left out
 };
+
+// Said after an export of a log longer than a sheet: "The sheet holds the
+// newest 65535 of N records."; empty when every record fits.
+QString ExcelTruncationNotice(uint32_t recordCount);
 
 // Deletes any file at path (a failure to delete is ignored), then writes the
 // workbook there; a folder, device or pipe of that name is refused. The file

@@ -155,6 +155,16 @@ TEST_F(ChartCommandsTest, ExcelWorkbookReplacesAnOldFile)
     EXPECT_EQ(sheet.at(30, 0).number, 30.0);
 }
 
+TEST_F(ChartCommandsTest, ExcelSaysWhenTheLogIsLongerThanASheet)
+{
+    Start();
+    LoadLog(1, 65536);
+    Export(cmd::SaveExcel, file(QStringLiteral("long.xls")));
+    // The workbook is written, and the user learns that the oldest record is not in it.
+    EXPECT_TRUE(QFile::exists(file(QStringLiteral("long.xls"))));
+    EXPECT_EQ(messages, QStringList{"The sheet holds the newest 65535 of 65536 records."});
+}
+
 // ---------------------------------------------------------------- BMP
 
 // The BMP's pixel word at (x, y), y counted from the top as on screen.
