@@ -442,6 +442,9 @@ void CMainFrame::OnCommand(int id)
     case cmd::SaveBmp:
         exports_->ExportBmp();
         break;
+    case cmd::SaveCsv:
+        exports_->ExportCsv();
+        break;
     case cmd::Connect:
         link_->Connect();
         break;

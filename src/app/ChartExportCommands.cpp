@@ -5,6 +5,7 @@
 #include "chart/BmpWriter.h"
 #include "chart/ChartImage.h"
 #include "chart/ExcelExport.h"
+#include "formats/CsvExport.h"
 #include "logdata/LogStore.h"
 #include "logdata/OpenLogLimits.h"
 #include "logdata/TxtExport.h"
@@ -73,5 +74,21 @@ QString ChartExportCommands::ExportBmp()
         host_.ShowMessage(result.message);
         return {};
     }
+    return path;
+}
+
+QString ChartExportCommands::ExportCsv()
+{
+    const QString chosen = host_.ChooseExportPath(QString::fromLatin1(CsvFilter));
+    if (chosen.isEmpty())
+        return {};
+    const QString path = CsvExportPath(chosen);
+    const WriteResult result = ExportCsvFile(path, store_);
+    if (!result.ok) {
+        host_.ShowMessage(result.message);
+        return {};
+    }
+    if (!result.notice.isEmpty())
+        host_.ShowMessage(result.notice);
     return path;
 }

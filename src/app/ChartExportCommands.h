@@ -1,5 +1,5 @@
-// The three exports of the open log: records to a text file or an Excel
-// workbook, the chart to a 16-bit BMP picture.
+// The exports of the open log: records to a text, Excel or CSV file, the
+// chart to a 16-bit BMP picture.
 #pragma once
 
 #include <QFont>
@@ -24,12 +24,13 @@ public:
 
 // Each export writes what the store holds now, so a zoomed or queried log
 // exports only the narrowed records. Failures go to the message dialog; a
-// finished export says nothing.
+// finished export says nothing unless it left records out.
 class ChartExportCommands {
 public:
     static constexpr const char* TxtFilter = "TXT file(*.txt)";
     static constexpr const char* ExcelFilter = "Excel file(*.xls)";
     static constexpr const char* BmpFilter = "BMP file(*.bmp)";
+    static constexpr const char* CsvFilter = "CSV file(*.csv)";
 
     // With limits, the BMP picture draws the open log's alarm limits as the window does.
     ChartExportCommands(LogStore& store, IExportHost& host, const OpenLogLimits* limits = nullptr);
@@ -39,6 +40,7 @@ public:
     QString ExportTxt();
     QString ExportExcel();
     QString ExportBmp();
+    QString ExportCsv();
 
 private:
     LogStore& store_;
