@@ -445,6 +445,9 @@ void CMainFrame::OnCommand(int id)
     case cmd::SaveCsv:
         exports_->ExportCsv();
         break;
+    case cmd::SavePdf:
+        exports_->ExportPdf();
+        break;
     case cmd::Connect:
         link_->Connect();
         break;

@@ -6,6 +6,7 @@
 #include "chart/ChartImage.h"
 #include "chart/ExcelExport.h"
 #include "formats/CsvExport.h"
+#include "formats/PdfReport.h"
 #include "logdata/LogStore.h"
 #include "logdata/OpenLogLimits.h"
 #include "logdata/TxtExport.h"
@@ -84,6 +85,22 @@ QString ChartExportCommands::ExportCsv()
         return {};
     const QString path = CsvExportPath(chosen);
     const WriteResult result = ExportCsvFile(path, store_);
+    if (!result.ok) {
+        host_.ShowMessage(result.message);
+        return {};
+    }
+    if (!result.notice.isEmpty())
+        host_.ShowMessage(result.notice);
+    return path;
+}
+
+QString ChartExportCommands::ExportPdf()
+{
+    const QString chosen = host_.ChooseExportPath(QString::fromLatin1(PdfFilter));
+    if (chosen.isEmpty())
+        return {};
+    const QString path = PdfExportPath(chosen);
+    const WriteResult result = ExportPdfReport(path, store_, limits_ ? limits_->get() : LogLimits());
     if (!result.ok) {
         host_.ShowMessage(result.message);
         return {};

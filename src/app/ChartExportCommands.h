@@ -1,5 +1,5 @@
 // The exports of the open log: records to a text, Excel or CSV file, the
-// chart to a 16-bit BMP picture.
+// chart to a 16-bit BMP picture, the report to a PDF file.
 #pragma once
 
 #include <QFont>
@@ -31,6 +31,7 @@ public:
     static constexpr const char* ExcelFilter = "Excel file(*.xls)";
     static constexpr const char* BmpFilter = "BMP file(*.bmp)";
     static constexpr const char* CsvFilter = "CSV file(*.csv)";
+    static constexpr const char* PdfFilter = "PDF file(*.pdf)";
 
     // With limits, the BMP picture draws the open log's alarm limits as the window does.
     ChartExportCommands(LogStore& store, IExportHost& host, const OpenLogLimits* limits = nullptr);
@@ -41,6 +42,8 @@ public:
     QString ExportExcel();
     QString ExportBmp();
     QString ExportCsv();
+    // The report page and its summary page, with the open log's limits.
+    QString ExportPdf();
 
 private:
     LogStore& store_;

@@ -2,7 +2,6 @@
 // and for the print preview alike.
 #include "app/ReportPrinter.h"
 
-#include "chart/DrawChart.h"
 #include "logdata/LogStore.h"
 #include "logdata/OpenLogLimits.h"
 
@@ -32,17 +31,10 @@ void ReportPrinter::PreparePage(QPrinter& printer)
 bool ReportPrinter::PrintPage(QPainter& painter)
 {
     pageMode_ = true;
-    store_.EnsureStatistics();
-    if (!CanDrawChart(store_))
-        return false;
-    ChartSurface surface;
     // The painter's origin is the top left of the printable area, in the
     // printer's own pixels.
-    surface.rect = QRect(0, 0, pageWidth_, pageHeight_);
-    surface.pageMode = true;
-    surface.defaultFont = painter.font();
-    surface.limits = limits_ ? &limits_->get() : nullptr;
-    DrawChart(painter, store_, surface);
+    if (!DrawReportPage(painter, store_, QSize(pageWidth_, pageHeight_), limits_ ? &limits_->get() : nullptr))
+        return false;
     panes_.CloseAllPanes();
     return true;
 }

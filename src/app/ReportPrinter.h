@@ -2,6 +2,8 @@
 // and for the print preview alike.
 #pragma once
 
+#include "chart/ReportPage.h"
+
 #include <QString>
 
 class LogStore;
@@ -23,11 +25,8 @@ public:
 // first two each time it paints (PaintPreview) and the last when it closes.
 class ReportPrinter {
 public:
-    // Dots an inch of the page's pixels. The chart's lines, legend squares
-    // and gaps are sized in those pixels: at 300 a 1-pixel line prints as a
-    // fine but plain line and shows in the preview; at the 1200 of a
-    // high-resolution page it is a hairline the preview all but loses.
-    static constexpr int PageResolution = 300;
+    // Dots an inch of the page's pixels (see ReportPageResolution).
+    static constexpr int PageResolution = ReportPageResolution;
 
     // With limits, the page draws the open log's alarm limits as the window does.
     ReportPrinter(LogStore& store, IReportPanes& panes, const OpenLogLimits* limits = nullptr);
