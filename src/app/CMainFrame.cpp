@@ -817,6 +817,10 @@ void CMainFrame::ShowOnlyPane(int paneCode)
     ShowPane(id);
     if (paneCode == pane::DataList || paneCode == pane::FileList || paneCode == pane::Summary)
         RefillPane(id);
+    // The summary's time stamps need more room than the other panes.
+    if (auto* summary = qobject_cast<CSummaryPane*>(paneWindow(id)))
+        if (QDockWidget* dock = docks_.value(id); dock->width() < summary->preferredWidth())
+            resizeDocks({dock}, {summary->preferredWidth()}, Qt::Horizontal);
     currentPane_ = paneCode;
 }
 

@@ -5,6 +5,7 @@
 #include "logdata/LogStore.h"
 
 #include <QHeaderView>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -128,6 +129,14 @@ void CSummaryPane::Recompute()
     tree_->expandAll();
     tree_->resizeColumnToContents(0);
     tree_->setUpdatesEnabled(true);
+}
+
+int CSummaryPane::preferredWidth() const
+{
+    constexpr int paddingPx = 24;
+    const int value = tree_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00"));
+    const int scrollBar = tree_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return tree_->columnWidth(0) + value + paddingPx + scrollBar + 2 * tree_->frameWidth();
 }
 
 QString CSummaryPane::shownValue(const QString& group, const QString& item) const

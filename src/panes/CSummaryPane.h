@@ -25,6 +25,8 @@ public:
 
     const LogSummary& summary() const { return summary_; }
     QTreeWidget* tree() const { return tree_; }
+    // The width that shows every caption and a whole time stamp.
+    int preferredWidth() const;
     // The value shown in the row captioned `item` under the group captioned
     // `group`; empty when there is no such row.
     QString shownValue(const QString& group, const QString& item) const;
