@@ -33,7 +33,7 @@ bool ParseCommandLine(const QStringList& args, const std::vector<CliOption>& opt
             exitCode = UsageError(QStringLiteral("unknown option %1").arg(name), usage);
             return false;
         }
-        if (parsed.options.contains(name)) {
+        if (parsed.options.contains(name) && !option->repeatable) {
             exitCode = UsageError(QStringLiteral("%1 is given twice").arg(name), usage);
             return false;
         }
@@ -52,6 +52,8 @@ bool ParseCommandLine(const QStringList& args, const std::vector<CliOption>& opt
             return false;
         }
         parsed.options.insert(name, value);
+        if (option->repeatable)
+            parsed.repeated[name] << value;
     }
     return true;
 }

@@ -34,23 +34,28 @@ enum CliExit {
 
 // One option a subcommand accepts, spelled with its dashes ("--from").
 // takesValue: given as "--from VALUE" or "--from=VALUE".
+// repeatable: may be given more than once; every value is kept in order.
 struct CliOption {
     const char* name;
     bool takesValue;
+    bool repeatable = false;
 };
 
 struct ParsedArgs {
     QStringList positional;
-    QMap<QString, QString> options;  // name → value ("" for a flag)
+    QMap<QString, QString> options;      // name → value ("" for a flag); the last one of a repeatable option
+    QMap<QString, QStringList> repeated;  // name → every value of a repeatable option, in order
 
     bool has(const char* name) const { return options.contains(QLatin1String(name)); }
     QString value(const char* name) const { return options.value(QLatin1String(name)); }
+    QStringList values(const char* name) const { return repeated.value(QLatin1String(name)); }
 };
 
 // Parses args against the options. Returns true to go on. Returns false with
 // exitCode ExitOk after printing usage to stdout for --help or -h, and with
-// ExitUsage after printing the reason and usage to stderr for an unknown,
-// repeated or incomplete option. "--" ends the options.
+// ExitUsage after printing the reason and usage to stderr for an unknown or
+// incomplete option, or one given twice that is not repeatable. "--" ends the
+// options.
 bool ParseCommandLine(const QStringList& args, const std::vector<CliOption>& options, const char* usage,
                       ParsedArgs& parsed, int& exitCode);
 

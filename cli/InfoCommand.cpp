@@ -1,8 +1,15 @@
 // tessaview-cli info: a log's identity, counts, statistics and chart scales.
 #include "CliCommon.h"
+#include "LimitOptions.h"
 #include "LogSelection.h"
 
+#include "formats/PdfReport.h"
+#include "logdata/LogAnalysis.h"
 #include "logdata/LogStore.h"
+
+#include <QLocale>
+
+#include <cmath>
 
 #include <cstdio>
 #include <cstring>
@@ -10,20 +17,24 @@
 namespace {
 
 const char* const InfoUsage =
-    "Usage: tessaview-cli info FILE.logu [--from YYYYMMDD --to YYYYMMDD] [--records FIRST:END] [--json]\n"
+    "Usage: tessaview-cli info FILE.logu [--from YYYYMMDD --to YYYYMMDD] [--records FIRST:END]\n"
+    "                     [--limit CH:LOW:HIGH]... [--json]\n"
     "\n"
     "Shows the log's logger name and ID, temperature unit, record and channel\n"
-    "counts, first and last time stamp, and per shown channel its unit, MAX, MIN\n"
-    "and AVE, then the vertical scales of the chart.\n"
+    "counts, first and last time stamp, interval and duration, and per shown\n"
+    "channel its unit, MAX, MIN and AVE with the time of MAX and MIN, the mean\n"
+    "kinetic temperature of a temperature channel, and with alarm limits the\n"
+    "excursions beyond them; then the vertical scales of the chart.\n"
     "\n"
     "Options:\n"
+    "%s"
     "%s"
     "  --json             print one JSON object instead of text\n";
 
 QByteArray usageText()
 {
-    char text[1024];
-    std::snprintf(text, sizeof text, InfoUsage, RangeOptionsUsage);
+    char text[2048];
+    std::snprintf(text, sizeof text, InfoUsage, RangeOptionsUsage, LimitOptionUsage);
     return text;
 }
 
@@ -43,7 +54,51 @@ QString valueText(float v)
     return QString::fromLatin1(text);
 }
 
-void printText(const QString& path, const LogStore& store)
+QString limitText(const std::optional<double>& limit)
+{
+    return limit ? QString::number(*limit, 'g', QLocale::FloatingPointShortest) : QStringLiteral("none");
+}
+
+QString doubleText(double v)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f", v);
+    return QString::fromLatin1(text);
+}
+
+QString summaryStamp(const QByteArray& stamp)
+{
+    return stamp.size() == TimestampLength ? stampText(stamp.constData()) : QStringLiteral("-");
+}
+
+// What the analysis adds below a channel's MAX/MIN/AVE line.
+void printChannelAnalysis(const ChannelSummary& ch, bool withLimits)
+{
+    QString line = QStringLiteral("               MAX at %1  MIN at %2")
+                       .arg(summaryStamp(ch.maxTime), summaryStamp(ch.minTime));
+    if (ch.mkt)
+        line += QStringLiteral("  MKT %1").arg(doubleText(*ch.mkt));
+    PrintLine(line);
+    if (!withLimits)
+        return;
+    PrintLine(QStringLiteral("               Limits: low %1, high %2").arg(limitText(ch.limitLow), limitText(ch.limitHigh)));
+    const auto side = [](const char* name, int runs, int64_t seconds, const QByteArray& first) {
+        QString text = QStringLiteral("               %1: %2 excursion%3, %4")
+                           .arg(QLatin1String(name))
+                           .arg(runs)
+                           .arg(runs == 1 ? QString() : QStringLiteral("s"))
+                           .arg(ReportDurationText(seconds));
+        if (!first.isEmpty())
+            text += QStringLiteral(", first at %1").arg(summaryStamp(first));
+        PrintLine(text);
+    };
+    if (ch.limitHigh)
+        side("Above", ch.excursionsAbove, ch.secondsAbove, ch.firstAbove);
+    if (ch.limitLow)
+        side("Below", ch.excursionsBelow, ch.secondsBelow, ch.firstBelow);
+}
+
+void printText(const QString& path, const LogStore& store, const LogLimits& limits)
 {
     PrintLine(QStringLiteral("File:          %1").arg(path));
     PrintLine(QStringLiteral("Logger name:   %1").arg(PrintableBytes(store.loggerName, nameLength(store))));
@@ -57,12 +112,17 @@ void printText(const QString& path, const LogStore& store)
     }
     PrintLine(QStringLiteral("First record:  %1").arg(stampText(store.timestamp(0))));
     PrintLine(QStringLiteral("Last record:   %1").arg(stampText(store.timestamp(store.recordCount - 1))));
+    const LogSummary summary = AnalyseLog(store, limits);
+    PrintLine(QStringLiteral("Interval:      %1")
+                  .arg(summary.intervalSeconds > 0 ? ReportDurationText(summary.intervalSeconds) : QStringLiteral("-")));
+    PrintLine(QStringLiteral("Duration:      %1").arg(ReportDurationText(summary.durationSeconds)));
     for (int c = 0; c < store.shownChannels(); ++c) {
         const std::string& unit = store.unitText[c];
         PrintLine(QStringLiteral("Channel %1:     %2  MAX %3  MIN %4  AVE %5")
                       .arg(c + 1)
                       .arg(PrintableBytes(unit.data(), int(unit.size())), -12)
                       .arg(valueText(store.maxValue[c]), valueText(store.minValue[c]), valueText(store.aveValue[c])));
+        printChannelAnalysis(summary.channel[c], limits.any());
     }
     const int axes = store.shownChannels() >= 2 ? 2 : store.shownChannels();
     for (int a = 0; a < axes; ++a)
@@ -85,7 +145,63 @@ QByteArray jsonArray(const T* values, int n, Format format)
     return json + ']';
 }
 
-void printJson(const LogStore& store)
+// A double as a JSON number that reads back as the same double; null for
+// NaN and infinities.
+QByteArray jsonDouble(double v)
+{
+    if (!std::isfinite(v))
+        return "null";
+    return QString::number(v, 'g', QLocale::FloatingPointShortest).toLatin1();
+}
+
+// One entry per channel, null for a channel not shown or where pick gives
+// nothing.
+template <typename Pick>
+QByteArray channelArray(const LogSummary& s, Pick pick)
+{
+    QByteArray json("[");
+    for (int c = 0; c < 3; ++c) {
+        if (c > 0)
+            json += ", ";
+        const QByteArray v = s.channel[c].present ? pick(s.channel[c]) : QByteArray();
+        json += v.isEmpty() ? QByteArray("null") : v;
+    }
+    return json + ']';
+}
+
+QByteArray analysisJson(const LogStore& store, const LogLimits& limits)
+{
+    const LogSummary s = AnalyseLog(store, limits);
+    const auto stamp = [](const QByteArray& t) { return t.isEmpty() ? QByteArray() : JsonBytes(t.constData(), int(t.size())); };
+    const auto optional = [](const std::optional<double>& v) { return v ? jsonDouble(*v) : QByteArray(); };
+    QByteArray json;
+    json += "  \"intervalSeconds\": " + QByteArray::number(qint64(s.intervalSeconds)) + ",\n";
+    json += "  \"durationSeconds\": " + QByteArray::number(qint64(s.durationSeconds)) + ",\n";
+    json += "  \"maxTime\": " + channelArray(s, [&](const ChannelSummary& ch) { return stamp(ch.maxTime); }) + ",\n";
+    json += "  \"minTime\": " + channelArray(s, [&](const ChannelSummary& ch) { return stamp(ch.minTime); }) + ",\n";
+    json += "  \"mkt\": " + channelArray(s, [&](const ChannelSummary& ch) { return optional(ch.mkt); }) + ",\n";
+    if (!limits.any())
+        return json;
+    // The figures of a side apply only where that side has a limit.
+    const auto high = [](auto f) {
+        return [f](const ChannelSummary& ch) { return ch.limitHigh ? f(ch) : QByteArray(); };
+    };
+    const auto low = [](auto f) {
+        return [f](const ChannelSummary& ch) { return ch.limitLow ? f(ch) : QByteArray(); };
+    };
+    const auto number = [](auto v) { return QByteArray::number(qint64(v)); };
+    json += "  \"limitLow\": " + channelArray(s, [&](const ChannelSummary& ch) { return optional(ch.limitLow); }) + ",\n";
+    json += "  \"limitHigh\": " + channelArray(s, [&](const ChannelSummary& ch) { return optional(ch.limitHigh); }) + ",\n";
+    json += "  \"excursionsAbove\": " + channelArray(s, high([&](const ChannelSummary& ch) { return number(ch.excursionsAbove); })) + ",\n";
+    json += "  \"excursionsBelow\": " + channelArray(s, low([&](const ChannelSummary& ch) { return number(ch.excursionsBelow); })) + ",\n";
+    json += "  \"secondsAbove\": " + channelArray(s, high([&](const ChannelSummary& ch) { return number(ch.secondsAbove); })) + ",\n";
+    json += "  \"secondsBelow\": " + channelArray(s, low([&](const ChannelSummary& ch) { return number(ch.secondsBelow); })) + ",\n";
+    json += "  \"firstAbove\": " + channelArray(s, high([&](const ChannelSummary& ch) { return stamp(ch.firstAbove); })) + ",\n";
+    json += "  \"firstBelow\": " + channelArray(s, low([&](const ChannelSummary& ch) { return stamp(ch.firstBelow); })) + ",\n";
+    return json;
+}
+
+void printJson(const LogStore& store, const LogLimits& limits)
 {
     const bool any = store.recordCount > 0;
     const auto number = [](auto v) { return QByteArray::number(v); };
@@ -114,6 +230,7 @@ void printJson(const LogStore& store)
     json += "  \"axisTop\": " + axis(store.axisTop) + ",\n";
     json += "  \"axisBottom\": " + axis(store.axisBottom) + ",\n";
     json += "  \"axisStep\": " + axis(store.axisStep) + ",\n";
+    json += analysisJson(store, limits);
     json += "  \"first\": " + stamp(0) + ",\n";
     json += "  \"last\": " + stamp(any ? store.recordCount - 1 : 0) + "\n";
     json += "}\n";
@@ -127,11 +244,14 @@ int RunInfo(const QStringList& args)
     const QByteArray usage = usageText();
     ParsedArgs parsed;
     int exitCode = ExitOk;
-    if (!ParseCommandLine(args, {FromOption, ToOption, RecordsOption, {"--json", false}}, usage.constData(), parsed,
-                          exitCode))
+    if (!ParseCommandLine(args, {FromOption, ToOption, RecordsOption, LimitOption, {"--json", false}},
+                          usage.constData(), parsed, exitCode))
         return exitCode;
     if (parsed.positional.size() != 1)
         return UsageError(QStringLiteral("info takes one log file"), usage.constData());
+    const std::optional<LogLimits> given = ParseLimitOptions(parsed, usage.constData(), exitCode);
+    if (exitCode != ExitOk)
+        return exitCode;
 
     LogStore store;
     const QString path = parsed.positional[0];
@@ -140,9 +260,10 @@ int RunInfo(const QStringList& args)
     if (const int ranged = ApplyRangeOptions(parsed, store, usage.constData()); ranged != ExitOk)
         return ranged;
 
+    const LogLimits limits = LimitsForLog(given, store);
     if (parsed.has("--json"))
-        printJson(store);
+        printJson(store, limits);
     else
-        printText(path, store);
+        printText(path, store, limits);
     return ExitOk;
 }

@@ -5,6 +5,8 @@
 #include "logdata/LogFile.h"
 #include "logdata/LogStore.h"
 
+#include <QFileInfo>
+
 int LoadLog(const QString& path, LogStore& store)
 {
     const LogReadResult read = ReadLogFile(path, store);
@@ -14,6 +16,11 @@ int LoadLog(const QString& path, LogStore& store)
         return Fail(read.message);
     if (store.recordCount >= 1)
         store.ComputeStatistics();
+    // The open log, as the program names it: the report's title and the file
+    // whose SHA-256 it gives.
+    const QFileInfo info(path);
+    store.currentLogName = info.fileName();
+    store.currentLogPath = info.absoluteFilePath();
     return ExitOk;
 }
 

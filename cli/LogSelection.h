@@ -18,7 +18,8 @@ inline constexpr const char* RangeOptionsUsage =
     "                     keep records FIRST to END - 1 (counted from 0), as a\n"
     "                     chart zoom does; applied after --from/--to\n";
 
-// Reads the .logu file at path into the store and computes its statistics.
+// Reads the .logu file at path into the store, computes its statistics and
+// names it the open log (currentLogName, currentLogPath).
 // Returns ExitOk, or prints the reason and returns ExitFailure.
 int LoadLog(const QString& path, LogStore& store);
 

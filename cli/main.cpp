@@ -2,15 +2,17 @@
 #include "CliCommon.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 // Every subcommand, one line each: X(name, function, summary). The function,
 // int RunXxx(const QStringList& args), lives in the file of its group.
 #define TV_CLI_SUBCOMMANDS(X)                                                                 \
     X("info", RunInfo, "show a log's identity, counts, statistics and chart scales")          \
-    X("export", RunExport, "write a log's records as a tab-separated text file")              \
+    X("export", RunExport, "write a log as TXT, CSV, XLS, its chart as BMP, its report as PDF") \
     X("ports", RunPorts, "list the serial devices that may be loggers")                       \
     X("download", RunDownload, "download a logger's records into a new .logu file")           \
     X("setup", RunSetup, "show a logger's setup, or change fields of it with --set")          \
@@ -49,7 +51,14 @@ void printUsage(FILE* to)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // export draws charts and reports, which need fonts and so a GUI
+    // application object; it runs without a display, on the offscreen platform
+    // unless another is asked for.
+    const bool drawing = argc > 1 && std::strcmp(argv[1], "export") == 0;
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> application =
+        drawing ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
 

@@ -19,6 +19,11 @@
 
 namespace {
 
+QString StampOrDash(const QByteArray& stamp)
+{
+    return stamp.isEmpty() ? QStringLiteral("-") : ReportStampText(stamp);
+}
+
 QString ValueText(double v) { return QString::number(v, 'f', 1); }
 
 QString LimitText(const std::optional<double>& limit)
@@ -168,8 +173,8 @@ void DrawSummaryPage(QPainter& painter, QSize page, const LogStore& store, const
         const std::string& unit = store.unitText[c];
         const bool any = !ch.maxTime.isEmpty();
         stats.push_back({QStringLiteral("CH%1").arg(c + 1), Printable(unit.data(), int(unit.size())),
-                         any ? ValueText(ch.max) : QStringLiteral("-"), ReportStampText(ch.maxTime),
-                         any ? ValueText(ch.min) : QStringLiteral("-"), ReportStampText(ch.minTime),
+                         any ? ValueText(ch.max) : QStringLiteral("-"), StampOrDash(ch.maxTime),
+                         any ? ValueText(ch.min) : QStringLiteral("-"), StampOrDash(ch.minTime),
                          any ? ValueText(ch.ave) : QStringLiteral("-"),
                          ch.mkt ? ValueText(*ch.mkt) : QStringLiteral("-")});
     }
@@ -192,10 +197,10 @@ void DrawSummaryPage(QPainter& painter, QSize page, const LogStore& store, const
             rows.push_back({QStringLiteral("CH%1").arg(c + 1), LimitText(ch.limitLow), LimitText(ch.limitHigh),
                             high ? QString::number(ch.excursionsAbove) : QStringLiteral("-"),
                             high ? ReportDurationText(ch.secondsAbove) : QStringLiteral("-"),
-                            high ? ReportStampText(ch.firstAbove) : QStringLiteral("-"),
+                            high ? StampOrDash(ch.firstAbove) : QStringLiteral("-"),
                             low ? QString::number(ch.excursionsBelow) : QStringLiteral("-"),
                             low ? ReportDurationText(ch.secondsBelow) : QStringLiteral("-"),
-                            low ? ReportStampText(ch.firstBelow) : QStringLiteral("-")});
+                            low ? StampOrDash(ch.firstBelow) : QStringLiteral("-")});
         }
         out.Table({8, 9, 9, 7, 12, 17, 7, 12, 17}, rows);
     }

@@ -1,15 +1,19 @@
 // tessaview-cli's dispatcher and its info and export subcommands, run as a program.
 #include "logdata/DateQuery.h"
+#include "logdata/LimitSettings.h"
 #include "logdata/LogFile.h"
 #include "logdata/LogStore.h"
 #include "support/StoreFixtures.h"
 #include "support/TestPaths.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -24,9 +28,15 @@ struct CliRun {
     QString err;
 };
 
-CliRun RunCli(const QStringList& args)
+// The child reads its per-user settings (the kept alarm limits) from
+// configHome, or else from an empty folder: never from the user's own.
+CliRun RunCli(const QStringList& args, const QString& configHome = QString())
 {
+    static QTemporaryDir emptyConfig;
     QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome.isEmpty() ? emptyConfig.path() : configHome);
+    process.setProcessEnvironment(env);
     process.start(QString::fromLocal8Bit(testpaths::cli()), args);
     CliRun run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
@@ -136,6 +146,31 @@ TEST_F(CliTest, ExitCodesAndMessages)
          "Failed to export to txt file!"},
         {"export of a zero-length file", {"export", "@empty.logu", "--txt", "@out.txt"}, 1, nullptr,
          "The format of the log file is invalid."},
+        {"export with an empty OUT", {"export", "@room.logu", "--csv="}, 2, nullptr, "--csv needs a file name"},
+        {"csv into a missing folder", {"export", "@room.logu", "--csv", "/nonexistent/folder/x.csv"}, 1, nullptr,
+         "Failed to export to csv file!"},
+        {"pdf into a missing folder", {"export", "@room.logu", "--pdf", "/nonexistent/folder/x.pdf"}, 1, nullptr,
+         "Failed to save to pdf file!"},
+        {"--size without --bmp", {"export", "@room.logu", "--csv", "@o.csv", "--size", "10x10"}, 2, nullptr,
+         "--size goes with --bmp"},
+        {"--size of no pixels", {"export", "@room.logu", "--bmp", "@o.bmp", "--size", "0x10"}, 2, nullptr, "WxH"},
+        {"--size malformed", {"export", "@room.logu", "--bmp", "@o.bmp", "--size", "640x"}, 2, nullptr, "WxH"},
+        {"--size too large", {"export", "@room.logu", "--bmp", "@o.bmp", "--size", "99999x10"}, 2, nullptr, "WxH"},
+        // --limit CH:LOW:HIGH
+        {"limit with two parts", {"info", "@room.logu", "--limit", "1:2"}, 2, nullptr, "CH:LOW:HIGH"},
+        {"limit with four parts", {"info", "@room.logu", "--limit", "1:2:3:4"}, 2, nullptr, "CH:LOW:HIGH"},
+        {"limit of channel 0", {"info", "@room.logu", "--limit", "0::5"}, 2, nullptr, "channel of 1 to 3"},
+        {"limit of channel 4", {"export", "@room.logu", "--csv", "@o.csv", "--limit", "4:1:2"}, 2, nullptr,
+         "channel of 1 to 3"},
+        {"limit that is no number", {"info", "@room.logu", "--limit", "1:cold:5"}, 2, nullptr, "a number or nothing"},
+        {"limit that is not finite", {"info", "@room.logu", "--limit", "1::inf"}, 2, nullptr, "a number or nothing"},
+        {"low above high", {"info", "@room.logu", "--limit", "1:9:2"}, 2, nullptr, "low limit is above the high"},
+        {"channel limited twice", {"info", "@room.logu", "--limit", "1:2:8", "--limit=1::9"}, 2, nullptr,
+         "channel 1 twice"},
+        {"limit error before the file is read", {"info", "@missing.logu", "--limit", "x"}, 2, nullptr, "CH:LOW:HIGH"},
+        {"limits in lines", {"info", "@room.logu", "--limit", "1:21:24", "--limit", "2::"}, 0,
+         "Above: 1 excursion, 12:00:00, first at 2011-03-10 12:00:00", nullptr},
+        {"interval in lines", {"info", "@room.logu"}, 0, "Interval:      12:00:00", nullptr},
     };
     for (const CliCase& k : cases) {
         QStringList args;
@@ -170,7 +205,8 @@ TEST_F(CliTest, JsonCarriesEveryKey)
     const QJsonObject o = InfoJson({path("room.logu")});
     const char* keys[] = {"loggerName", "loggerId", "celsius",  "recordCount", "channelCount", "channelKind",
                           "unitText",   "maxValue", "minValue", "aveValue",    "axisTop",      "axisBottom",
-                          "axisStep",   "first",    "last"};
+                          "axisStep",   "first",    "last",     "intervalSeconds", "durationSeconds",
+                          "maxTime",    "minTime",  "mkt"};
     for (const char* key : keys)
         EXPECT_TRUE(o.contains(QLatin1String(key))) << key;
     EXPECT_EQ(o.size(), int(std::size(keys)));
@@ -190,6 +226,59 @@ TEST_F(CliTest, JsonCarriesEveryKey)
     EXPECT_EQ(o["axisStep"][0].toInt(), 1);
     EXPECT_EQ(o["first"].toString(), QStringLiteral("20110308000000"));
     EXPECT_EQ(o["last"].toString(), QStringLiteral("20110310120000"));
+    EXPECT_EQ(o["intervalSeconds"].toInt(), 12 * 3600);
+    EXPECT_EQ(o["durationSeconds"].toInt(), 5 * 12 * 3600);
+    EXPECT_EQ(o["maxTime"].toArray(), QJsonArray({"20110310120000", "20110310120000", QJsonValue()}));
+    EXPECT_EQ(o["minTime"].toArray(), QJsonArray({"20110308000000", "20110308000000", QJsonValue()}));
+    // MKT only for the temperature channel; a shown humidity channel and a
+    // channel not shown have none.
+    ASSERT_EQ(o["mkt"].toArray().size(), 3);
+    EXPECT_GT(o["mkt"][0].toDouble(), 22.5);  // above the mean: the warm records weigh more
+    EXPECT_LT(o["mkt"][0].toDouble(), 25.0);
+    EXPECT_TRUE(o["mkt"][1].isNull());
+    EXPECT_TRUE(o["mkt"][2].isNull());
+}
+
+TEST_F(CliTest, JsonLimitsComeFromTheOptionOrElseFromTheKeptOnes)
+{
+    // room.logu: channel 1 is 20 … 25, channel 2 is 50.5 … 55.5, twelve hours apart.
+    const QStringList limitKeys{"limitLow",     "limitHigh",    "excursionsAbove", "excursionsBelow",
+                                "secondsAbove", "secondsBelow", "firstAbove",      "firstBelow"};
+    const QJsonObject none = InfoJson({path("room.logu")});
+    for (const QString& key : limitKeys)
+        EXPECT_FALSE(none.contains(key)) << key.toStdString() << ": no limits, no limit fields";
+
+    const QJsonObject o = InfoJson({path("room.logu"), "--limit", "1:21:24", "--limit", "2::52"});
+    EXPECT_EQ(o["limitLow"].toArray(), QJsonArray({21, QJsonValue(), QJsonValue()}));
+    EXPECT_EQ(o["limitHigh"].toArray(), QJsonArray({24, 52, QJsonValue()}));
+    EXPECT_EQ(o["excursionsAbove"].toArray(), QJsonArray({1, 1, QJsonValue()}));
+    EXPECT_EQ(o["excursionsBelow"].toArray(), QJsonArray({1, QJsonValue(), QJsonValue()}));
+    EXPECT_EQ(o["secondsAbove"].toArray(), QJsonArray({12 * 3600, 4 * 12 * 3600, QJsonValue()}));
+    EXPECT_EQ(o["secondsBelow"].toArray(), QJsonArray({12 * 3600, QJsonValue(), QJsonValue()}));
+    EXPECT_EQ(o["firstAbove"].toArray(), QJsonArray({"20110310120000", "20110309000000", QJsonValue()}));
+    EXPECT_EQ(o["firstBelow"].toArray(), QJsonArray({"20110308000000", QJsonValue(), QJsonValue()}));
+
+    // Limits kept for the logger AB12345678 are used when no --limit is given.
+    QTemporaryDir config;
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+        LogLimits kept;
+        kept.channel[1].low = 51.0;
+        SaveLimits("AB12345678", kept, true);
+    }
+    const auto infoWith = [&](const QStringList& extra) {
+        const CliRun run = RunCli(QStringList{"info", path("room.logu"), "--json"} + extra, config.path());
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        return QJsonDocument::fromJson(run.out.toUtf8()).object();
+    };
+    const QJsonObject stored = infoWith({});
+    EXPECT_EQ(stored["limitLow"].toArray(), QJsonArray({QJsonValue(), 51, QJsonValue()}));
+    EXPECT_EQ(stored["excursionsBelow"].toArray(), QJsonArray({QJsonValue(), 1, QJsonValue()}));
+    EXPECT_EQ(stored["firstBelow"][1].toString(), QStringLiteral("20110308000000"));
+    // --limit replaces them.
+    const QJsonObject given = infoWith({"--limit", "1::30"});
+    EXPECT_EQ(given["limitLow"].toArray(), QJsonArray({QJsonValue(), QJsonValue(), QJsonValue()}));
+    EXPECT_EQ(given["excursionsAbove"].toArray(), QJsonArray({0, QJsonValue(), QJsonValue()}));
 }
 
 TEST_F(CliTest, JsonFloatsReadBackAsTheSameFloat)
@@ -255,6 +344,59 @@ TEST_F(CliTest, ExportWritesTheTextFileAndAppendsTxt)
     EXPECT_EQ(ReadBytes(written), QByteArray("SN\tDATE\t\tTIME\t\tC\t%RH\r\n"
                                              "1\t2011-03-08\t12:00:00\t21.0\t51.5\r\n"
                                              "2\t2011-03-09\t00:00:00\t22.0\t52.5\r\n"));
+}
+
+TEST_F(CliTest, ExportWritesEveryFormatInOneRun)
+{
+    QTemporaryDir out;
+    const auto at = [&](const char* name) { return out.filePath(QLatin1String(name)); };
+    const CliRun run = RunCli({"export", path("room.logu"), "--csv", at("log"), "--xls", at("log"), "--bmp", at("log"),
+                               "--size", "320x200", "--pdf", at("log"), "--txt", at("log.text"), "--limit", "1::24"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    for (const char* name : {"log.csv", "log.xls", "log.bmp", "log.pdf", "log.text"})
+        EXPECT_TRUE(run.out.contains(QDir::toNativeSeparators(at(name)))) << name << "\n" << run.out.toStdString();
+
+    EXPECT_TRUE(ReadBytes(at("log.csv")).startsWith("SN,Timestamp,CH1 (C),CH2 (%RH)\r\n1,2011-03-08 00:00:00,20.0,50.5\r\n"));
+    EXPECT_EQ(ReadBytes(at("log.xls")).left(8), QByteArray::fromHex("d0cf11e0a1b11ae1"));
+    const QByteArray bmp = ReadBytes(at("log.bmp"));
+    EXPECT_TRUE(bmp.startsWith("BM"));
+    EXPECT_EQ(bmp.size(), 54 + 200 * 640);  // 320 pixels of 2 bytes a row
+    EXPECT_TRUE(ReadBytes(at("log.pdf")).startsWith("%PDF-"));
+    EXPECT_TRUE(ReadBytes(at("log.text")).startsWith("SN\tDATE"));
+
+    if (QFile::exists(QStringLiteral("/usr/bin/pdftotext"))) {
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("/usr/bin/pdftotext"),
+                        {QStringLiteral("-f"), QStringLiteral("2"), at("log.pdf"), QStringLiteral("-")});
+        ASSERT_TRUE(pdftotext.waitForFinished(30000));
+        const QString summary = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        const QByteArray sha = QCryptographicHash::hash(ReadBytes(path("room.logu")), QCryptographicHash::Sha256).toHex();
+        EXPECT_TRUE(summary.contains(QString::fromLatin1(sha))) << summary.toStdString();
+        EXPECT_TRUE(summary.contains(QStringLiteral("AB12345678"))) << summary.toStdString();
+    }
+}
+
+TEST_F(CliTest, OneFailedOutputDoesNotStopTheOthers)
+{
+    QTemporaryDir out;
+    const CliRun run = RunCli({"export", path("room.logu"), "--csv", "/nonexistent/folder/x.csv", "--txt",
+                               out.filePath(QStringLiteral("kept.txt"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Failed to export to csv file!"))) << run.err.toStdString();
+    EXPECT_TRUE(QFile::exists(out.filePath(QStringLiteral("kept.txt"))));
+}
+
+TEST_F(CliTest, ExcelSaysOnStderrWhenTheLogIsLongerThanASheet)
+{
+    LogStore store;
+    fixtures::FillStore(store, 1, 65540, [](int, uint32_t i) { return float(i % 100); });
+    WriteLog(path("long.logu"), store);
+    QTemporaryDir out;
+    const CliRun run = RunCli({"export", path("long.logu"), "--xls", out.filePath(QStringLiteral("long.xls"))});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("The sheet holds the newest 65535 of 65540 records.")))
+        << run.err.toStdString();
+    EXPECT_TRUE(QFile::exists(out.filePath(QStringLiteral("long.xls"))));
 }
 
 }  // namespace
