@@ -701,6 +701,9 @@ void CMainFrame::CreatePanes()
         connect(dock, &QDockWidget::visibilityChanged, this, [this, id](bool visible) {
             if (visible)
                 AttachPaneWindow(id);
+            // The store may have changed unseen (a connect empties it).
+            if (visible && id == pane::SummaryId)
+                RefillPane(id);
         });
     }
     AttachPaneWindow(pane::FileListId);

@@ -21,6 +21,8 @@
 #include "support/TestPaths.h"
 
 #include <QAction>
+#include <QDockWidget>
+#include <QTreeWidget>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
@@ -457,6 +459,27 @@ TEST_F(ConnectLimitsTest, ThresholdsReplaceEarlierThresholdsButNotTheUsersLimits
     EXPECT_EQ(l.channel[0].low, 2.0);
     EXPECT_EQ(l.channel[0].high, 8.0);
     EXPECT_FALSE(l.channel[1].low || l.channel[1].high);
+}
+
+TEST_F(ConnectLimitsTest, SummaryShownAgainAfterConnectingShowsTheEmptiedLog)
+{
+    frame->show();
+    QCoreApplication::processEvents();
+    const QString sample = home.path() + QStringLiteral("/Logfiles/ROOM_20110308_1435.logu");
+    ASSERT_TRUE(apptest::WriteSampleLog(sample, 2, 40));
+    ASSERT_TRUE(app->OpenDocumentFile(sample));
+    frame->OnCommand(cmd::Summary);
+    auto* summary = qobject_cast<CSummaryPane*>(frame->paneWindow(pane::SummaryId));
+    ASSERT_NE(summary, nullptr);
+    EXPECT_EQ(summary->summary().recordCount, 40u);
+    Connect();
+    EXPECT_FALSE(frame->IsPaneOpen(pane::SummaryId));
+    // Brought back by the window's own pane menu, not by a command.
+    frame->paneDock(pane::SummaryId)->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(summary->summary().recordCount, 0u);
+    ASSERT_EQ(summary->tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(summary->tree()->topLevelItem(0)->text(0), QStringLiteral("No records are shown."));
 }
 
 }  // namespace
