@@ -4,6 +4,7 @@
 
 #include "logdata/LogStore.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -54,24 +55,19 @@ bool AllDigits(const char* t)
 // finds every slot taken is simply not counted.
 class GapHistogram {
 public:
-    void Add(int64_t gap)
+    // Counts `count` gaps of one length.
+    void Add(int64_t gap, int64_t count)
     {
         if (gap <= 0)  // repeated stamps or a clock set back say nothing of the interval
             return;
-        if (gap == gap_[last_]) {
-            ++count_[last_];
-            return;
-        }
         for (int k = 0; k < used_; ++k)
             if (gap_[k] == gap) {
-                ++count_[k];
-                last_ = k;
+                count_[k] += count;
                 return;
             }
         if (used_ < Slots) {
             gap_[used_] = gap;
-            count_[used_] = 1;
-            last_ = used_++;
+            count_[used_++] = count;
         }
     }
     // Ties go to the shorter gap.
@@ -91,30 +87,61 @@ private:
     int64_t gap_[Slots] = {};
     int64_t count_[Slots] = {};
     int used_ = 0;
-    int last_ = 0;
 };
 
-// Stamps → seconds for consecutive records: the date changes seldom, so its
-// day number is worked out only when its eight characters change.
+// Seconds since the start of its month of the characters ddhhmmss at t + 6:
+// the eight digits are read as one word and combined pairwise.
+inline int64_t SecondOfMonth(const char* t)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        uint64_t v;
+        std::memcpy(&v, t + 6, 8);
+        v -= 0x3030303030303030ull;
+        // Each 16-bit lane becomes tens × 10 + ones: day, hour, minute, second.
+        v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFull;
+        return int64_t(v & 0xFF) * 86400 + int64_t((v >> 16) & 0xFF) * 3600 + int64_t((v >> 32) & 0xFF) * 60 +
+               int64_t(v >> 48);
+    } else {
+        return int64_t(Digits(t + 6, 2)) * 86400 + SecondOfDay(t);
+    }
+}
+
+// Stamps → seconds for consecutive records: year and month change seldom, so
+// the month's first day is worked out only when their six characters change.
+// A damaged stamp gives a meaningless gap, never a read outside the stamp.
 int64_t IntervalOf(const LogStore& store, uint32_t n)
 {
     if (n < 2)
         return 0;
     GapHistogram gaps;
-    char day[8];
-    std::memcpy(day, store.timestamp(0), 8);
-    int64_t dayStart = DayOfStamp(day) * 86400;
-    int64_t previous = dayStart + SecondOfDay(store.timestamp(0));
+    char month[6];
+    std::memcpy(month, store.timestamp(0), 6);
+    const auto monthStart = [](const char* t) {
+        return (DaysFromCivil(Digits(t, 4), Digits(t + 4, 2), 1) - 1) * 86400;
+    };
+    int64_t base = monthStart(month);
+    int64_t previous = base + SecondOfMonth(store.timestamp(0));
+    // Gaps come in long runs of one length: a run is counted in registers
+    // and handed to the histogram when it ends.
+    int64_t runGap = 0, runLength = 0;
     for (uint32_t i = 1; i < n; ++i) {
         const char* t = store.timestamp(i);
-        if (std::memcmp(t, day, 8) != 0) {
-            std::memcpy(day, t, 8);
-            dayStart = DayOfStamp(t) * 86400;
+        if (std::memcmp(t, month, 6) != 0) [[unlikely]] {
+            std::memcpy(month, t, 6);
+            base = monthStart(t);
         }
-        const int64_t now = dayStart + SecondOfDay(t);
-        gaps.Add(now - previous);
+        const int64_t now = base + SecondOfMonth(t);
+        const int64_t gap = now - previous;
         previous = now;
+        if (gap == runGap) {
+            ++runLength;
+        } else {
+            gaps.Add(runGap, runLength);
+            runGap = gap;
+            runLength = 1;
+        }
     }
+    gaps.Add(runGap, runLength);
     return gaps.MostCommon();
 }
 
@@ -126,11 +153,12 @@ class BoltzmannCache {
 public:
     explicit BoltzmannCache(bool celsius) : celsius_(celsius)
     {
-        for (uint32_t& k : key_)
+        for (uint64_t& k : key_)
             k = EmptyKey;
     }
-    // The factor of one finite value; 0 when the value is not above absolute
-    // zero (the caller then gives no MKT: it looks at the smallest value).
+    // The factor of one value; 0 when the value is not above absolute zero
+    // (the caller then gives no MKT: it looks at the smallest value). A value
+    // that is no number gives no number.
     double Factor(float v)
     {
         uint32_t bits;
@@ -168,8 +196,8 @@ private:
     static constexpr int SlotBits = 12;
     static constexpr uint32_t Slots = 1u << SlotBits;
     static constexpr uint32_t MaxUsed = Slots / 2;
-    static constexpr uint32_t EmptyKey = 0xFFFFFFFFu;  // a NaN pattern: never looked up
-    uint32_t key_[Slots];
+    static constexpr uint64_t EmptyKey = uint64_t(1) << 32;  // no float's bits
+    uint64_t key_[Slots];
     double factor_[Slots];
     uint32_t used_ = 0;
     bool celsius_;
@@ -177,7 +205,7 @@ private:
 
 QByteArray Stamp(const LogStore& store, uint32_t i) { return QByteArray(store.timestamp(i), TimestampLength); }
 
-// What one pass over a channel gathers.
+// What one pass over a channel gathers, carried from block to block.
 struct ChannelPass {
     uint32_t maxAt = 0, minAt = 0, skipped = 0;
     float maxV = -std::numeric_limits<float>::infinity();
@@ -186,70 +214,129 @@ struct ChannelPass {
     uint32_t recordsAbove = 0, recordsBelow = 0;
     int runsAbove = 0, runsBelow = 0;
     int64_t firstAbove = -1, firstBelow = -1;
+    bool wasAbove = false, wasBelow = false;
 };
 
-// The loop, made once for each combination of MKT and limits so that a
-// channel pays only for what it asks. An unset side is an infinite limit.
-template <bool Mkt, bool Limits>
-void PassOver(const float* v, uint32_t n, float low, float high, BoltzmannCache* cache, ChannelPass& p)
+// Records [b, e) one by one: excursions beyond the limits (an unset side is
+// an infinite limit). A value that is no number ends a run.
+void ExcursionsOf(const float* v, uint32_t b, uint32_t e, float low, float high, ChannelPass& p)
 {
-    // Kept in locals so that the loop works in registers.
-    uint32_t maxAt = 0, minAt = 0, skipped = 0, recordsAbove = 0, recordsBelow = 0;
-    float maxV = p.maxV, minV = p.minV;
-    double sum = 0, boltzmann = 0;
-    bool wasAbove = false, wasBelow = false;
-    int runsAbove = 0, runsBelow = 0;
-    int64_t firstAbove = -1, firstBelow = -1;
-    for (uint32_t i = 0; i < n; ++i) {
+    bool wasAbove = p.wasAbove, wasBelow = p.wasBelow;
+    for (uint32_t i = b; i < e; ++i) {
         const float x = v[i];
-        // A damaged file may hold values that are no number; they take no
-        // part in the extremes, the average or the MKT, and end a run.
-        if (!std::isfinite(x)) [[unlikely]] {
-            ++skipped;
-            wasAbove = wasBelow = false;
+        // Branch-free: a noisy channel near its limit crosses it at random.
+        const bool above = x > high && x - x == 0;  // x − x is 0 for finite x only
+        const bool below = x < low && x - x == 0;
+        p.recordsAbove += above;
+        p.recordsBelow += below;
+        p.runsAbove += above & !wasAbove;
+        p.runsBelow += below & !wasBelow;
+        if (p.firstAbove < 0 && above)
+            p.firstAbove = i;
+        if (p.firstBelow < 0 && below)
+            p.firstBelow = i;
+        wasAbove = above;
+        wasBelow = below;
+    }
+    p.wasAbove = wasAbove;
+    p.wasBelow = wasBelow;
+}
+
+// Records [b, e) one by one for the extremes, the sum and the MKT, leaving out
+// values that are no number (a damaged file may hold them).
+template <bool Mkt>
+void ExtremesOneByOne(const float* v, uint32_t b, uint32_t e, BoltzmannCache* cache, ChannelPass& p)
+{
+    for (uint32_t i = b; i < e; ++i) {
+        const float x = v[i];
+        if (!std::isfinite(x)) {
+            ++p.skipped;
             continue;
         }
-        sum += x;
-        if (x > maxV) {
-            maxV = x;
-            maxAt = i;
+        p.sum += x;
+        if (x > p.maxV) {
+            p.maxV = x;
+            p.maxAt = i;
         }
-        if (x < minV) {
-            minV = x;
-            minAt = i;
+        if (x < p.minV) {
+            p.minV = x;
+            p.minAt = i;
         }
-        if constexpr (Mkt) {
-            boltzmann += cache->Factor(x);
+        if constexpr (Mkt)
+            p.boltzmann += cache->Factor(x);
+    }
+}
+
+// The channel in blocks: a light loop finds each block's sum, extremes and
+// MKT terms; the block is looked at record by record only where that cannot
+// settle it: a new extreme (for its first occurrence), a value beyond a limit,
+// or a value that is no number.
+template <bool Mkt>
+void PassOver(const float* v, uint32_t n, float low, float high, bool withLimits, BoltzmannCache* cache,
+              ChannelPass& p)
+{
+    constexpr uint32_t Block = 256;
+    for (uint32_t b = 0; b < n; b += Block) {
+        const uint32_t e = n - b < Block ? n : b + Block;
+        float bmax = p.maxV, bmin = p.minV;
+        // Two partial sums each, so the additions do not wait on each other.
+        double s0 = 0, s1 = 0, k0 = 0, k1 = 0;
+        uint32_t i = b;
+        for (; i + 1 < e; i += 2) {
+            const float x0 = v[i], x1 = v[i + 1];
+            s0 += x0;
+            s1 += x1;
+            bmax = x0 > bmax ? x0 : bmax;
+            bmax = x1 > bmax ? x1 : bmax;
+            bmin = x0 < bmin ? x0 : bmin;
+            bmin = x1 < bmin ? x1 : bmin;
+            if constexpr (Mkt) {
+                k0 += cache->Factor(x0);
+                k1 += cache->Factor(x1);
+            }
         }
-        if constexpr (Limits) {
-            // Branch-free: a noisy channel near its limit crosses it at random.
-            const bool above = x > high;
-            const bool below = x < low;
-            recordsAbove += above;
-            recordsBelow += below;
-            runsAbove += above & !wasAbove;
-            runsBelow += below & !wasBelow;
-            if (firstAbove < 0 && above)
-                firstAbove = i;
-            if (firstBelow < 0 && below)
-                firstBelow = i;
-            wasAbove = above;
-            wasBelow = below;
+        if (i < e) {
+            const float x = v[i];
+            s0 += x;
+            bmax = x > bmax ? x : bmax;
+            bmin = x < bmin ? x : bmin;
+            if constexpr (Mkt)
+                k0 += cache->Factor(x);
+        }
+        const double blockSum = s0 + s1;
+        // A sum of finite floats stays finite in double: a block whose sum is
+        // not holds a value that is no number, and is taken record by record.
+        if (!std::isfinite(blockSum)) [[unlikely]] {
+            ExtremesOneByOne<Mkt>(v, b, e, cache, p);
+        } else {
+            p.sum += blockSum;
+            if constexpr (Mkt)
+                p.boltzmann += k0 + k1;
+            if (bmax > p.maxV) {
+                uint32_t at = b;
+                while (v[at] != bmax)
+                    ++at;
+                p.maxV = bmax;
+                p.maxAt = at;
+            }
+            if (bmin < p.minV) {
+                uint32_t at = b;
+                while (v[at] != bmin)
+                    ++at;
+                p.minV = bmin;
+                p.minAt = at;
+            }
+        }
+        if (withLimits) {
+            // bmax and bmin count only finite values when the block took the
+            // fast path; the slow path's NaN leaves them as they were, so ask
+            // the records whenever in doubt.
+            if (!std::isfinite(blockSum) || bmax > high || bmin < low)
+                ExcursionsOf(v, b, e, low, high, p);
+            else
+                p.wasAbove = p.wasBelow = false;
         }
     }
-    p.maxAt = maxAt;
-    p.minAt = minAt;
-    p.skipped = skipped;
-    p.maxV = maxV;
-    p.minV = minV;
-    p.sum = sum;
-    p.boltzmann = boltzmann;
-    p.recordsAbove = recordsAbove;
-    p.recordsBelow = recordsBelow;
-    p.runsAbove = runsAbove;
-    p.runsBelow = runsBelow;
-    p.firstAbove = firstAbove;
-    p.firstBelow = firstBelow;
 }
 
 void AnalyseChannel(const LogStore& store, int c, uint32_t n, const ChannelLimits& limits, ChannelSummary& out)
@@ -272,15 +359,10 @@ void AnalyseChannel(const LogStore& store, int c, uint32_t n, const ChannelLimit
         cache.emplace(store.celsius != 0);
 
     ChannelPass p;
-    BoltzmannCache* k = cache ? &*cache : nullptr;
-    if (k && withLimits)
-        PassOver<true, true>(v, n, low, high, k, p);
-    else if (k)
-        PassOver<true, false>(v, n, low, high, k, p);
-    else if (withLimits)
-        PassOver<false, true>(v, n, low, high, k, p);
+    if (cache)
+        PassOver<true>(v, n, low, high, withLimits, &*cache, p);
     else
-        PassOver<false, false>(v, n, low, high, k, p);
+        PassOver<false>(v, n, low, high, withLimits, nullptr, p);
 
     out.excursionsAbove = p.runsAbove;
     out.excursionsBelow = p.runsBelow;

@@ -243,6 +243,59 @@ TEST(LogAnalysisTest, ValuesThatAreNoNumberAreLeftOut)
     EXPECT_EQ(ch.excursionsAbove, 1);
 }
 
+TEST(LogAnalysisTest, LongLogsGiveTheSameAnswersAsAWalkThroughTheRecords)
+{
+    // Long enough for the analysis to work in blocks: the extremes repeat in
+    // later blocks, a run above the limit spans a block boundary, a value that
+    // is no number sits inside a run, and the minimum is in the last record.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<float> v(1000);
+    for (size_t i = 0; i < v.size(); ++i)
+        v[i] = 5.0f + float(i % 7) * 0.1f;
+    v[300] = v[700] = 12.0f;            // max, twice
+    for (size_t i = 250; i < 262; ++i)  // one run across a block boundary
+        v[i] = 9.0f;
+    for (size_t i = 600; i < 610; ++i)  // a run split by a value that is no number: two runs
+        v[i] = 9.5f;
+    v[605] = nan;
+    v[999] = -1.0f;  // min, last record
+    LogStore store;
+    FillChannel1(store, v);
+    LogLimits limits;
+    limits.channel[0].high = 8.0;
+    limits.channel[0].low = 0.0;
+    const ChannelSummary ch = AnalyseLog(store, limits).channel[0];
+
+    // The same figures, walked record by record here.
+    double sum = 0, boltzmann = 0;
+    int finite = 0, runs = 0, above = 0;
+    bool was = false;
+    for (float x : v) {
+        const bool beyond = std::isfinite(x) && x > 8.0f;
+        above += beyond;
+        runs += beyond && !was;
+        was = beyond;
+        if (!std::isfinite(x))
+            continue;
+        ++finite;
+        sum += x;
+        boltzmann += std::exp(-10000.0 / (double(x) + 273.15));
+    }
+    EXPECT_DOUBLE_EQ(ch.max, 12.0);
+    EXPECT_EQ(ch.maxTime, QByteArray(store.timestamp(300), TimestampLength));
+    EXPECT_DOUBLE_EQ(ch.min, -1.0);
+    EXPECT_EQ(ch.minTime, QByteArray(store.timestamp(999), TimestampLength));
+    EXPECT_NEAR(ch.ave, sum / finite, 1e-12);
+    ASSERT_TRUE(ch.mkt.has_value());
+    EXPECT_NEAR(*ch.mkt, 10000.0 / -std::log(boltzmann / finite) - 273.15, 1e-9);
+    EXPECT_EQ(runs, 5);  // 250-261, 300, 600-604, 606-609, 700
+    EXPECT_EQ(ch.excursionsAbove, runs);
+    EXPECT_EQ(ch.secondsAbove, int64_t(above) * 60);
+    EXPECT_EQ(ch.firstAbove, QByteArray(store.timestamp(250), TimestampLength));
+    EXPECT_EQ(ch.excursionsBelow, 1);
+    EXPECT_EQ(ch.firstBelow, QByteArray(store.timestamp(999), TimestampLength));
+}
+
 TEST(LogAnalysisTest, FollowsANarrowedStore)
 {
     LogStore store;
