@@ -1,6 +1,7 @@
 // The Summary pane: AnalyseLog of the shown records as a two-column tree.
 #include "panes/CSummaryPane.h"
 
+#include "formats/PdfReport.h"
 #include "link/AppData.h"
 #include "logdata/LogStore.h"
 
@@ -28,28 +29,15 @@ CSummaryPane::CSummaryPane(AppData& data, QWidget* parent) : QWidget(parent), da
     Recompute();
 }
 
-QString CSummaryPane::StampText(const QByteArray& s)
+QString CSummaryPane::StampText(const QByteArray& stamp)
 {
-    if (s.size() < TimestampLength)
-        return QStringLiteral("-");
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%c%c%c%c-%c%c-%c%c %c%c:%c%c:%c%c", s[0], s[1], s[2], s[3], s[4], s[5],
-                  s[6], s[7], s[8], s[9], s[10], s[11], s[12], s[13]);
-    return QString::fromLatin1(buffer);
+    // The same texts as the report's summary page.
+    return stamp.isEmpty() ? QStringLiteral("-") : ReportStampText(stamp);
 }
 
 QString CSummaryPane::DurationText(int64_t seconds)
 {
-    const bool negative = seconds < 0;
-    const uint64_t s = negative ? uint64_t(0) - uint64_t(seconds) : uint64_t(seconds);
-    const uint64_t days = s / 86400;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%02u:%02u:%02u", unsigned(s % 86400 / 3600), unsigned(s % 3600 / 60),
-                  unsigned(s % 60));
-    QString text = QString::fromLatin1(buffer);
-    if (days > 0)
-        text = QStringLiteral("%1 d ").arg(days) + text;
-    return negative ? QStringLiteral("-") + text : text;
+    return ReportDurationText(seconds);
 }
 
 QString CSummaryPane::ValueText(double value)

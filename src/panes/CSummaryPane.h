@@ -31,7 +31,8 @@ public:
     // `group`; empty when there is no such row.
     QString shownValue(const QString& group, const QString& item) const;
 
-    // "YYYY-MM-DD hh:mm:ss" of a 14-digit stamp; an empty stamp gives "-".
+    // "YYYY-MM-DD hh:mm:ss" of a 14-digit stamp (bytes that are no printable
+    // ASCII as '?'); an empty stamp gives "-".
     static QString StampText(const QByteArray& stamp);
     // "hh:mm:ss", with "N d " before it from a day on.
     static QString DurationText(int64_t seconds);
