@@ -71,8 +71,9 @@ void CLoggerView::InvalidateChart()
     update();
 }
 
-CLoggerView::DrawnFrom CLoggerView::Describe(const LogStore& s)
+CLoggerView::DrawnFrom CLoggerView::Describe(const AppData& data)
 {
+    const LogStore& s = data.store;
     DrawnFrom d;
     d.store = &s;
     d.recordCount = s.recordCount;
@@ -91,6 +92,11 @@ CLoggerView::DrawnFrom CLoggerView::Describe(const LogStore& s)
         d.identity.append(s.timestamp(0), TimestampLength);
         d.identity.append(s.timestamp(s.recordCount - 1), TimestampLength);
     }
+    const LogLimits& limits = data.limits.get();
+    for (int c = 0; c < 3; ++c) {
+        d.limits[size_t(2 * c)] = limits.channel[c].low;
+        d.limits[size_t(2 * c) + 1] = limits.channel[c].high;
+    }
     return d;
 }
 
@@ -98,7 +104,7 @@ bool CLoggerView::ChartIsCurrent() const
 {
     const qreal ratio = devicePixelRatioF();
     return !stale_ && !chart_.isNull() && chart_.devicePixelRatio() == ratio &&
-           chart_.size() == (QSizeF(size()) * ratio).toSize() && drawnFrom_ == Describe(data_.store);
+           chart_.size() == (QSizeF(size()) * ratio).toSize() && drawnFrom_ == Describe(data_);
 }
 
 void CLoggerView::RenderChart()
@@ -111,13 +117,14 @@ void CLoggerView::RenderChart()
         ChartSurface surface;
         surface.rect = rect();
         surface.defaultFont = font();
+        surface.limits = &data_.limits.get();
         plotRect_ = DrawChart(painter, data_.store, surface);
     }
     ++drawCount_;
     interaction_.ChartRedrawn();
     chart_ = pixmap;
     stale_ = false;
-    drawnFrom_ = Describe(data_.store);
+    drawnFrom_ = Describe(data_);
 }
 
 void CLoggerView::paintEvent(QPaintEvent* event)

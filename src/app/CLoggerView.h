@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <string>
 
@@ -82,10 +83,11 @@ private:
         std::array<int32_t, 6> scale{};
         std::array<float, 9> statistics{};
         std::string identity;
+        std::array<std::optional<double>, 6> limits{};  // low and high of channels 1 … 3
         const LogStore* store = nullptr;
         bool operator==(const DrawnFrom&) const = default;
     };
-    static DrawnFrom Describe(const LogStore& store);
+    static DrawnFrom Describe(const AppData& data);
 
     bool ChartIsCurrent() const;
     void RenderChart();

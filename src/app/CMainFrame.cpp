@@ -6,6 +6,7 @@
 #include "app/CMsgDlg.h"
 #include "app/Commands.h"
 
+#include "app/CAlarmLimitsDlg.h"
 #include "app/CCommProgressDlg.h"
 #include "app/CDSLCom.h"
 #include "app/CLoggerView.h"
@@ -15,12 +16,15 @@
 #include "link/LinkSession.h"
 #include "link/PortDirectory.h"
 #include "link/QtLinkTimers.h"
+#include "link/ThresholdLimits.h"
 #include "logdata/DateQuery.h"
 #include "logdata/Units.h"
+#include "logdata/LimitSettings.h"
 #include "panes/CDataListPane.h"
 #include "panes/CDatePickerDlg.h"
 #include "panes/CFileListPane.h"
 #include "panes/CPropertiesPane.h"
+#include "panes/CSummaryPane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,6 +67,7 @@ constexpr PaneInfo Panes[] = {
     {pane::QueryId, "Query", 256},
     {pane::DataListId, "Data List", 256},
     {pane::SetupId, "Setup", 256},
+    {pane::SummaryId, "Summary", 256},
     {pane::FileListId, "File List", 256},
 };
 
@@ -73,6 +78,7 @@ int PaneIdOf(int code)
     case pane::Setup: return pane::SetupId;
     case pane::DataList: return pane::DataListId;
     case pane::Query: return pane::QueryId;
+    case pane::Summary: return pane::SummaryId;
     default: return 0;
     }
 }
@@ -159,8 +165,8 @@ CMainFrame::CMainFrame(CLoggerApp& app, QWidget* parent) : QMainWindow(parent), 
     view_ = CreateView();
     setCentralWidget(view_);
     CreatePanes();
-    report_ = std::make_unique<ReportPrinter>(app_.data().store, *this);
-    exports_ = std::make_unique<ChartExportCommands>(app_.data().store, *this);
+    report_ = std::make_unique<ReportPrinter>(app_.data().store, *this, &app_.data().limits);
+    exports_ = std::make_unique<ChartExportCommands>(app_.data().store, *this, &app_.data().limits);
 
     progress_ = new CCommProgressDlg(this);
     progress_->hide();
@@ -237,6 +243,10 @@ CPropertiesPane* CMainFrame::setupPane()
 
 void CMainFrame::ShowSetupPane()
 {
+    // A logger has just answered: its thresholds become its alarm limits
+    // unless the user chose others for it.
+    if (AdoptThresholdsAsLimits(app_.data().config))
+        LimitsChanged();
     ShowOnlyPane(pane::Setup);
 }
 
@@ -434,9 +444,10 @@ CLoggerView* CMainFrame::CreateView()
                 setPaneText(10, ch3);
             });
     connect(view, &CLoggerView::reloadRequested, this, &CMainFrame::ReloadWholeLog);
-    // storeNarrowed needs nothing here: the view repaints itself, and the
-    // record list is a snapshot that is filled again when its pane next
-    // comes to the front.
+    // The view repaints itself after a zoom, and the record list is a
+    // snapshot filled again when its pane next comes to the front; the
+    // summary follows the records shown.
+    connect(view, &CLoggerView::storeNarrowed, this, &CMainFrame::RefreshSummary);
     return view;
 }
 
@@ -484,6 +495,12 @@ void CMainFrame::OnCommand(int id)
     case cmd::SaveBmp:
         exports_->ExportBmp();
         break;
+    case cmd::SaveCsv:
+        exports_->ExportCsv();
+        break;
+    case cmd::SavePdf:
+        exports_->ExportPdf();
+        break;
     case cmd::Connect:
         link_->Connect();
         break;
@@ -508,6 +525,12 @@ void CMainFrame::OnCommand(int id)
         break;
     case cmd::Query:
         ShowOnlyPane(pane::Query);
+        break;
+    case cmd::Summary:
+        ShowOnlyPane(pane::Summary);
+        break;
+    case cmd::AlarmLimits:
+        EditAlarmLimits();
         break;
     case cmd::OriginalView:
         ReloadWholeLog();
@@ -731,10 +754,13 @@ void CMainFrame::CreatePanes()
         connect(dock, &QDockWidget::visibilityChanged, this, [this, id](bool visible) {
             if (visible)
                 AttachPaneWindow(id);
+            // The store may have changed unseen (a connect empties it).
+            if (visible && id == pane::SummaryId)
+                RefillPane(id);
         });
     }
     AttachPaneWindow(pane::FileListId);
-    for (int id : {int(pane::QueryId), int(pane::SetupId), int(pane::DataListId)})
+    for (int id : {int(pane::QueryId), int(pane::SetupId), int(pane::DataListId), int(pane::SummaryId)})
         docks_.value(id)->hide();
     resizeDocks({docks_.value(pane::FileListId)}, {256}, Qt::Horizontal);
 }
@@ -792,6 +818,9 @@ QWidget* CMainFrame::AttachPaneWindow(int paneId)
         w = setup;
         break;
     }
+    case pane::SummaryId:
+        w = new CSummaryPane(data, dock);
+        break;
     case pane::QueryId: {
         auto* query = new CDatePickerDlg(data, dock);
         connect(query, &CDatePickerDlg::queryRequested, this, &CMainFrame::RunDateQuery);
@@ -835,6 +864,9 @@ void CMainFrame::RefillPane(int paneId)
     } else if (paneId == pane::FileListId) {
         if (auto* list = qobject_cast<CFileListPane*>(w))
             list->RefreshFileList();
+    } else if (paneId == pane::SummaryId) {
+        if (auto* summary = qobject_cast<CSummaryPane*>(w))
+            summary->Recompute();
     }
 }
 
@@ -851,8 +883,12 @@ void CMainFrame::ShowOnlyPane(int paneCode)
         return;
     CloseAllPanes();
     ShowPane(id);
-    if (paneCode == pane::DataList || paneCode == pane::FileList)
+    if (paneCode == pane::DataList || paneCode == pane::FileList || paneCode == pane::Summary)
         RefillPane(id);
+    // The summary's time stamps need more room than the other panes.
+    if (auto* summary = qobject_cast<CSummaryPane*>(paneWindow(id)))
+        if (QDockWidget* dock = docks_.value(id); dock->width() < summary->preferredWidth())
+            resizeDocks({dock}, {summary->preferredWidth()}, Qt::Horizontal);
     currentPane_ = paneCode;
 }
 
@@ -862,7 +898,7 @@ void CMainFrame::RestoreCurrentPane()
     if (!id)
         return;
     ShowPane(id);
-    if (currentPane_ == pane::DataList)
+    if (currentPane_ == pane::DataList || currentPane_ == pane::Summary)
         RefillPane(id);
 }
 
@@ -890,6 +926,45 @@ void CMainFrame::FocusNextPane(bool forward)
 void CMainFrame::ClearRecordList()
 {
     RefillPane(pane::DataListId);
+    RefreshSummary();
+}
+
+void CMainFrame::RefreshSummary()
+{
+    // Made once first shown, the pane follows every change of the records
+    // from then on, shown or not; a pass over them takes a few milliseconds.
+    RefillPane(pane::SummaryId);
+}
+
+void CMainFrame::LimitsChanged()
+{
+    app_.data().limits.Reload();
+    view_->InvalidateChart();
+    if (auto* list = qobject_cast<CDataListPane*>(paneWindow(pane::DataListId)))
+        list->LimitsChanged();
+    RefreshSummary();
+}
+
+void CMainFrame::EditAlarmLimits()
+{
+    AppData& data = app_.data();
+    const LogStore& store = data.store;
+    if (store.recordCount == 0)
+        return;
+    const int channels = store.shownChannels();
+    QStringList captions;
+    for (int c = 1; c <= channels; ++c)
+        captions << CSummaryPane::ChannelCaption(data, c);
+    const QByteArray id = data.limits.loggerId();
+    const QString logger =
+        QStringLiteral("%1 (%2)").arg(QString::fromLatin1(store.loggerName),
+                                      QString::fromLatin1(store.loggerId, qsizetype(qstrnlen(store.loggerId, 10))));
+    CAlarmLimitsDlg dialog(logger, channels, captions, data.limits.get(), this);
+    dialog.messageSink = [this](const QString& text) { ShowMessage(text); };
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    SaveLimits(id, dialog.limits(), true);
+    LimitsChanged();
 }
 
 // ---------------------------------------------------------------- document
@@ -949,11 +1024,13 @@ void CMainFrame::HideProgress()
 void CMainFrame::RedrawChartNow()
 {
     view_->RedrawChartNow();
+    RefreshSummary();
 }
 
 void CMainFrame::RepaintView()
 {
     view_->InvalidateChart();
+    RefreshSummary();
 }
 
 void CMainFrame::ShowStandardWarning(const QString& text)

@@ -95,6 +95,14 @@ public:
     // The setup pane, made when it is first needed.
     CPropertiesPane* setupPane();
 
+    // The Summary pane analyses the shown records again (when it exists).
+    void RefreshSummary();
+    // The limits of the open log's logger were saved: the chart, the record
+    // list's colours and the summary follow them.
+    void LimitsChanged();
+    // "Alarm Limits...": edits and saves the limits of the open log's logger.
+    void EditAlarmLimits();
+
     CLoggerView* view() const { return view_; }
     CCommProgressDlg* progressWindow() const { return progress_; }
     // The printer that Printer Setup configures and printing uses; made on first use.

@@ -5,13 +5,19 @@
 #include "chart/BmpWriter.h"
 #include "chart/ChartImage.h"
 #include "chart/ExcelExport.h"
+#include "formats/CsvExport.h"
+#include "formats/PdfReport.h"
 #include "logdata/LogStore.h"
+#include "logdata/OpenLogLimits.h"
 #include "logdata/TxtExport.h"
 
 #include <QDir>
 #include <QImage>
 
-ChartExportCommands::ChartExportCommands(LogStore& store, IExportHost& host) : store_(store), host_(host) {}
+ChartExportCommands::ChartExportCommands(LogStore& store, IExportHost& host, const OpenLogLimits* limits)
+    : store_(store), host_(host), limits_(limits)
+{
+}
 
 QString ChartExportCommands::ExportTxt()
 {
@@ -54,7 +60,8 @@ QString ChartExportCommands::ExportBmp()
     store_.EnsureStatistics();
     // Drawn with the window's geometry and font, so the file shows what the
     // screen shows; an empty store leaves the picture black.
-    const QImage image = RenderChartImage(store_, size, host_.ChartFont(), QImage::Format_RGB555);
+    const QImage image = RenderChartImage(store_, size, host_.ChartFont(), QImage::Format_RGB555,
+                                          limits_ ? &limits_->get() : nullptr);
     if (image.isNull() && !size.isEmpty()) {
         host_.ShowMessage(QStringLiteral("%1\r\nThe picture of %2 x %3 pixels for %4 does not fit in memory.")
                               .arg(QLatin1String(BmpExportFailedMessage))
@@ -68,5 +75,37 @@ QString ChartExportCommands::ExportBmp()
         host_.ShowMessage(result.message);
         return {};
     }
+    return path;
+}
+
+QString ChartExportCommands::ExportCsv()
+{
+    const QString chosen = host_.ChooseExportPath(QString::fromLatin1(CsvFilter));
+    if (chosen.isEmpty())
+        return {};
+    const QString path = CsvExportPath(chosen);
+    const WriteResult result = ExportCsvFile(path, store_);
+    if (!result.ok) {
+        host_.ShowMessage(result.message);
+        return {};
+    }
+    if (!result.notice.isEmpty())
+        host_.ShowMessage(result.notice);
+    return path;
+}
+
+QString ChartExportCommands::ExportPdf()
+{
+    const QString chosen = host_.ChooseExportPath(QString::fromLatin1(PdfFilter));
+    if (chosen.isEmpty())
+        return {};
+    const QString path = PdfExportPath(chosen);
+    const WriteResult result = ExportPdfReport(path, store_, limits_ ? limits_->get() : LogLimits());
+    if (!result.ok) {
+        host_.ShowMessage(result.message);
+        return {};
+    }
+    if (!result.notice.isEmpty())
+        host_.ShowMessage(result.notice);
     return path;
 }

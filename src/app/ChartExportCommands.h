@@ -1,5 +1,5 @@
-// The three exports of the open log: records to a text file or an Excel
-// workbook, the chart to a 16-bit BMP picture.
+// The exports of the open log: records to a text, Excel or CSV file, the
+// chart to a 16-bit BMP picture, the report to a PDF file.
 #pragma once
 
 #include <QFont>
@@ -7,6 +7,7 @@
 #include <QString>
 
 class LogStore;
+class OpenLogLimits;
 
 // What the exports need of the main window.
 class IExportHost {
@@ -23,22 +24,29 @@ public:
 
 // Each export writes what the store holds now, so a zoomed or queried log
 // exports only the narrowed records. Failures go to the message dialog; a
-// finished export says nothing.
+// finished export says nothing unless it left records out.
 class ChartExportCommands {
 public:
     static constexpr const char* TxtFilter = "TXT file(*.txt)";
     static constexpr const char* ExcelFilter = "Excel file(*.xls)";
     static constexpr const char* BmpFilter = "BMP file(*.bmp)";
+    static constexpr const char* CsvFilter = "CSV file(*.csv)";
+    static constexpr const char* PdfFilter = "PDF file(*.pdf)";
 
-    ChartExportCommands(LogStore& store, IExportHost& host);
+    // With limits, the BMP picture draws the open log's alarm limits as the window does.
+    ChartExportCommands(LogStore& store, IExportHost& host, const OpenLogLimits* limits = nullptr);
 
     // Each returns the path written, or an empty string when the user
     // cancelled or the export failed (and said why).
     QString ExportTxt();
     QString ExportExcel();
     QString ExportBmp();
+    QString ExportCsv();
+    // The report page and its summary page, with the open log's limits.
+    QString ExportPdf();
 
 private:
     LogStore& store_;
     IExportHost& host_;
+    const OpenLogLimits* limits_ = nullptr;
 };

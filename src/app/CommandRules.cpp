@@ -10,7 +10,11 @@ bool CommandRules::IsEnabled(int id, const CommandState& s)
     case cmd::SaveExcel:
     case cmd::SaveTxt:
     case cmd::SaveBmp:
+    case cmd::SavePdf:
+    case cmd::SaveCsv:
     case cmd::DataList:
+    case cmd::Summary:
+    case cmd::AlarmLimits:
     case cmd::Query:
     case cmd::OriginalView:
         return hasRecords;

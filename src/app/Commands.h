@@ -39,6 +39,10 @@ enum Id : int {
     Query = 32833,
     DeleteAll = 32836,
     Setup = 32844,
+    SavePdf = 32860,
+    SaveCsv = 32861,
+    Summary = 32862,
+    AlarmLimits = 32863,
 };
 
 // Separator marker in the menu and toolbar layouts below.
@@ -58,6 +62,8 @@ inline constexpr CommandInfo Commands[] = {
     {SaveExcel, "Save To &Excel...\tCtrl+E", "EXCEL", "EXCEL", "excel.png"},
     {SaveTxt, "Save To &Txt...\tCtrl+T", "TXT", "TXT", "txt.png"},
     {SaveBmp, "Save To &BMP...\tCtrl+J", "BMP", "BMP", "bmp.png"},
+    {SavePdf, "Save To PDF...", "Save the report and its summary page as a PDF file\nPDF", "PDF", nullptr},
+    {SaveCsv, "Save To CSV...", "Save the records as a CSV file\nCSV", "CSV", nullptr},
     {Print, "Print(&P)...\tCtrl+P", "Print", "Print", "print.png"},
     {PrintPreview, "Print Preview(&V)", "Preview", "Preview", "preview.png"},
     {PrintSetup, "Printer Setup(&R)...", "Printer Setup\nPrinter Setup", "Printer Setup", nullptr},
@@ -71,6 +77,10 @@ inline constexpr CommandInfo Commands[] = {
     {FileList, "File List(&F)", "File List", "File List", "filelist.png"},
     {DataList, "Data List(&L)", "Data List", "Data List", "datalist.png"},
     {Query, "Query(&Q)", "Query", "Query", "query.png"},
+    {Summary, "Summary", "Summary of the shown records: extremes, MKT, limits and excursions\nSummary", "Summary",
+     nullptr},
+    {AlarmLimits, "Alarm Limits...", "Set the alarm limits of the open log's logger\nAlarm Limits", "Alarm Limits",
+     nullptr},
     {OriginalView, "Original View(100%)", "100%", "100%", nullptr},
     {About, "About(&A)...", "About", "About", "about.png"},
     {ContextHelp, "Help(&H)", "Help", "Help", "help.png"},
@@ -92,10 +102,10 @@ struct BarLayout {
 };
 
 inline constexpr BarLayout MenuLayout[] = {
-    {"File(&F)", {Open, SaveAs, Separator, SaveExcel, SaveTxt, SaveBmp, Separator, Print, PrintPreview, PrintSetup,
-                  Separator, RecentFile, Separator, Exit}, 14},
+    {"File(&F)", {Open, SaveAs, Separator, SaveExcel, SaveTxt, SaveBmp, SavePdf, SaveCsv, Separator, Print,
+                  PrintPreview, PrintSetup, Separator, RecentFile, Separator, Exit}, 16},
     {"Logger(&L)", {Connect, Disconnect, Separator, Setup, Separator, Download, DeleteAll}, 7},
-    {"View(&V)", {FileList, DataList, Query, Separator, OriginalView}, 5},
+    {"View(&V)", {FileList, DataList, Query, Summary, Separator, AlarmLimits, Separator, OriginalView}, 8},
     {"About(&A)", {About, ContextHelp}, 2},
 };
 
@@ -115,6 +125,7 @@ enum Id : int {
     DataListId = 4000,
     SetupId = 4001,
     FileListId = 132,
+    SummaryId = 4002,
 };
 
 // What ShowOnlyPane and currentPane call them.
@@ -123,6 +134,7 @@ enum Code : int {
     Setup = 2,
     DataList = 3,
     Query = 4,
+    Summary = 5,
 };
 
 }  // namespace pane

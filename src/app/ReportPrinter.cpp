@@ -3,12 +3,16 @@
 #include "app/ReportPrinter.h"
 
 #include "logdata/LogStore.h"
+#include "logdata/OpenLogLimits.h"
 
 #include <QDir>
 #include <QPainter>
 #include <QPrinter>
 
-ReportPrinter::ReportPrinter(LogStore& store, IReportPanes& panes) : store_(store), panes_(panes) {}
+ReportPrinter::ReportPrinter(LogStore& store, IReportPanes& panes, const OpenLogLimits* limits)
+    : store_(store), panes_(panes), limits_(limits)
+{
+}
 
 void ReportPrinter::PreparePage(QPrinter& printer)
 {
@@ -29,7 +33,7 @@ bool ReportPrinter::PrintPage(QPainter& painter)
     pageMode_ = true;
     // The painter's origin is the top left of the printable area, in the
     // printer's own pixels.
-    if (!DrawReportPage(painter, store_, QSize(pageWidth_, pageHeight_)))
+    if (!DrawReportPage(painter, store_, QSize(pageWidth_, pageHeight_), limits_ ? &limits_->get() : nullptr))
         return false;
     panes_.CloseAllPanes();
     return true;

@@ -7,6 +7,7 @@
 #include <QString>
 
 class LogStore;
+class OpenLogLimits;
 class QPainter;
 class QPrinter;
 
@@ -27,7 +28,8 @@ public:
     // Dots an inch of the page's pixels (see ReportPageResolution).
     static constexpr int PageResolution = ReportPageResolution;
 
-    ReportPrinter(LogStore& store, IReportPanes& panes);
+    // With limits, the page draws the open log's alarm limits as the window does.
+    ReportPrinter(LogStore& store, IReportPanes& panes, const OpenLogLimits* limits = nullptr);
 
     // Before a page: landscape whatever the printer's own orientation, one
     // page whatever range was chosen, pixels of PageResolution, and
@@ -59,6 +61,7 @@ public:
 private:
     LogStore& store_;
     IReportPanes& panes_;
+    const OpenLogLimits* limits_ = nullptr;
     int pageWidth_ = 0;
     int pageHeight_ = 0;
     bool pageMode_ = false;

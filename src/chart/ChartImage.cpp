@@ -6,7 +6,8 @@
 
 #include <QPainter>
 
-QImage RenderChartImage(const LogStore& store, QSize size, const QFont& defaultFont, QImage::Format format)
+QImage RenderChartImage(const LogStore& store, QSize size, const QFont& defaultFont, QImage::Format format,
+                        const LogLimits* limits)
 {
     QImage image(size, format);
     if (image.isNull())
@@ -18,6 +19,7 @@ QImage RenderChartImage(const LogStore& store, QSize size, const QFont& defaultF
     ChartSurface surface;
     surface.rect = QRect(QPoint(0, 0), size);
     surface.defaultFont = defaultFont;
+    surface.limits = limits;
     DrawChart(painter, store, surface);
     return image;
 }

@@ -2,6 +2,7 @@
 #include "chart/DrawChart.h"
 
 #include "chart/ChartTexts.h"
+#include "logdata/LogAnalysis.h"
 #include "logdata/LogStore.h"
 
 #include <QFontMetrics>
@@ -9,6 +10,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -99,6 +101,21 @@ void UpwardText(QPainter& p, const QRect& box, const QString& text, int x)
 
 }  // namespace
 
+LimitDash LimitDashFor(const ChartLayout& l)
+{
+    return {std::max(4, l.W12i / 10), std::max(3, l.W12i / 15)};
+}
+
+int LimitLineY(const ChartLayout& l, const LogStore& store, int channel, double limit)
+{
+    const int a = channel == 2 ? 1 : 0;
+    const int32_t top = store.axisTop[a];
+    const int32_t bottom = store.axisBottom[a];
+    if (!std::isfinite(limit) || top <= bottom || limit > top || limit < bottom)
+        return -1;
+    return l.valueY(limit, top, bottom);
+}
+
 bool CanDrawChart(const LogStore& store)
 {
     return store.recordCount > 0 && store.axisStep[0] >= 1;
@@ -169,6 +186,23 @@ PlotRect DrawChart(QPainter& p, const LogStore& store, const ChartSurface& surfa
     for (int j = 0; j < l.N; ++j) {
         const int y = l.gridY(j);
         Line(p, l.PL, y, l.PR, y);
+    }
+
+    // Alarm limits: a dashed line in the channel's colour at each limit that
+    // lies within its channel's axis, under the ticks, the frame and the curves.
+    if (surface.limits && surface.limits->any()) {
+        const LimitDash d = LimitDashFor(l);
+        for (int c = 1; c <= channels; ++c) {
+            p.setPen(LinePen(ChannelColour[c - 1]));
+            const ChannelLimits& limits = surface.limits->channel[c - 1];
+            for (const std::optional<double>& limit : {limits.low, limits.high}) {
+                const int y = limit ? LimitLineY(l, store, c, *limit) : -1;
+                if (y < 0)
+                    continue;
+                for (int x = l.PL; x < l.PR; x += d.dash + d.gap)
+                    Line(p, x, y, std::min(x + d.dash, l.PR), y);
+            }
+        }
     }
 
     // Value axes: ticks every fifth of a division, a label at each division.

@@ -24,3 +24,14 @@ PlotRect DrawChart(QPainter& painter, const LogStore& store, const ChartSurface&
 // The same drawing with the curves' points chosen explicitly; EveryRecord
 // draws the reference that the reduced curves must match pixel for pixel.
 PlotRect DrawChart(QPainter& painter, const LogStore& store, const ChartSurface& surface, CurvePoints curvePoints);
+
+// The dashes of a limit line: dash pixels on, then gap pixels off, from PL
+// rightwards, scaled with the plot so that a printed page shows dashes too.
+struct LimitDash {
+    int dash = 0;
+    int gap = 0;
+};
+LimitDash LimitDashFor(const ChartLayout& layout);
+// The y of a limit line of a channel (1 … 3) against its axis, or -1 when
+// the limit lies outside that axis's range and no line is drawn.
+int LimitLineY(const ChartLayout& layout, const LogStore& store, int channel, double limit);

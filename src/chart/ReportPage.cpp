@@ -6,7 +6,7 @@
 
 #include <QPainter>
 
-bool DrawReportPage(QPainter& painter, LogStore& store, QSize pageSize)
+bool DrawReportPage(QPainter& painter, LogStore& store, QSize pageSize, const LogLimits* limits)
 {
     store.EnsureStatistics();
     if (!CanDrawChart(store))
@@ -15,6 +15,7 @@ bool DrawReportPage(QPainter& painter, LogStore& store, QSize pageSize)
     surface.rect = QRect(QPoint(0, 0), pageSize);
     surface.pageMode = true;
     surface.defaultFont = painter.font();
+    surface.limits = limits;
     DrawChart(painter, store, surface);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <QSize>
 
 class LogStore;
+struct LogLimits;
 class QPainter;
 
 // Dots an inch of the page's pixels. The chart's lines, legend squares and
@@ -16,5 +17,6 @@ inline constexpr int ReportPageResolution = 300;
 // Brings the statistics up to date, then draws the chart in page mode filling
 // (0, 0, pageSize), the painter's origin being the top left of the printable
 // area and its font the surface's starting font. With nothing to draw (no log
-// open) the page stays blank. Returns whether a chart was drawn.
-bool DrawReportPage(QPainter& painter, LogStore& store, QSize pageSize);
+// open) the page stays blank. Returns whether a chart was drawn. With limits,
+// their dashed lines are drawn as in the window.
+bool DrawReportPage(QPainter& painter, LogStore& store, QSize pageSize, const LogLimits* limits = nullptr);

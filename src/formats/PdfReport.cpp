@@ -289,7 +289,7 @@ bool WritePdfReport(QIODevice& device, LogStore& store, const LogLimits& limits,
     QPainter painter;
     if (!painter.begin(&writer))
         return false;
-    DrawReportPage(painter, store, page);
+    DrawReportPage(painter, store, page, &limits);
     if (!writer.newPage())
         return false;
     DrawSummaryPage(painter, page, store, limits, madeAt);

@@ -4,12 +4,15 @@
 
 #include "link/LoggerConfig.h"
 #include "logdata/LogStore.h"
+#include "logdata/OpenLogLimits.h"
 
 #include <QString>
 
 struct AppData {
     LogStore store;
     LoggerConfig config;
+    // The alarm limits of the open log's logger, from the per-user settings.
+    OpenLogLimits limits{store};
     // Folder that holds Logger.ini and Logfiles/, ending with a separator.
     QString programFolder;
 

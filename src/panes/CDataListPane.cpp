@@ -62,8 +62,13 @@ CDataListPane::CDataListPane(AppData& data, QWidget* parent) : QWidget(parent), 
 void CDataListPane::FillRecordList()
 {
     // One model reset for the whole fill: the rows are painted once, after it.
-    model_->Fill(data_.store);
+    model_->Fill(data_.store, &data_.limits.get());
     ApplyColumnLayout();
+}
+
+void CDataListPane::LimitsChanged()
+{
+    model_->SetLimits(&data_.limits.get());
 }
 
 int CDataListPane::ColumnWidth(int column) const

@@ -17,6 +17,8 @@ public:
     // temperature unit, one row per record. The frame calls it whenever it
     // brings this pane to the front.
     void FillRecordList();
+    // The open log's limits changed: the rows keep their values, their colours follow.
+    void LimitsChanged();
 
     QTableView* list() const { return list_; }
     // The width of a column: its listed width, or more when the font needs it.

@@ -1,6 +1,7 @@
 // The record list's table model: snapshot at fill time, text made on demand.
 #include "panes/RecordTableModel.h"
 
+#include "logdata/LogAnalysis.h"
 #include "logdata/LogStore.h"
 
 #include <algorithm>
@@ -33,10 +34,18 @@ void RecordTableModel::ShowColumns(uint32_t channelCount)
     celsius_ = true;
     stamps_.clear();
     values_.clear();
+    for (int c = 0; c < MaxColumns - 3; ++c) {
+        low_[c].reset();
+        high_[c].reset();
+    }
     endResetModel();
 }
 
-void RecordTableModel::Fill(const LogStore& store)
+QColor RecordTableModel::AboveColour() { return QColor(255, 0, 0); }
+
+QColor RecordTableModel::BelowColour() { return QColor(0, 0, 255); }
+
+void RecordTableModel::Fill(const LogStore& store, const LogLimits* limits)
 {
     beginResetModel();
     const uint32_t rows = std::min(store.recordCount, LogCapacity);
@@ -48,7 +57,23 @@ void RecordTableModel::Fill(const LogStore& store)
     values_.resize(size_t(valueColumns) * rows);
     for (int c = 0; c < valueColumns; ++c)
         std::copy_n(store.value[c + 1], rows, values_.begin() + ptrdiff_t(c) * rows);
+    TakeLimits(limits);
     endResetModel();
+}
+
+void RecordTableModel::TakeLimits(const LogLimits* limits)
+{
+    for (int c = 0; c < MaxColumns - 3; ++c) {
+        low_[c] = limits && c < columns_ - 3 ? limits->channel[c].low : std::nullopt;
+        high_[c] = limits && c < columns_ - 3 ? limits->channel[c].high : std::nullopt;
+    }
+}
+
+void RecordTableModel::SetLimits(const LogLimits* limits)
+{
+    TakeLimits(limits);
+    if (rows_ > 0 && columns_ > 3)
+        emit dataChanged(index(0, 3), index(rows_ - 1, columns_ - 1), {Qt::ForegroundRole});
 }
 
 int RecordTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
@@ -63,6 +88,14 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const
         return int(Qt::AlignCenter);
     if (role == Qt::DisplayRole)
         return CellText(index.row(), index.column());
+    if (role == Qt::ForegroundRole && index.column() >= 3) {
+        const int c = index.column() - 3;
+        const double v = values_[size_t(c) * size_t(rows_) + size_t(index.row())];
+        if (high_[c] && v > *high_[c])
+            return AboveColour();
+        if (low_[c] && v < *low_[c])
+            return BelowColour();
+    }
     return {};
 }
 

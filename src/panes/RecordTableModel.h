@@ -3,12 +3,15 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class LogStore;
+struct LogLimits;
 
 class RecordTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -23,7 +26,15 @@ public:
     void ShowColumns(uint32_t channelCount);
     // Copies the records' stamps and values of the shown channels. The table
     // keeps showing this copy until the next fill, whatever the store does.
-    void Fill(const LogStore& store);
+    // With limits, a value above its channel's high limit shows in red and
+    // one below the low limit in blue; the limits are copied as well.
+    void Fill(const LogStore& store, const LogLimits* limits = nullptr);
+
+    // New limits for the rows shown: only the colours change.
+    void SetLimits(const LogLimits* limits);
+
+    static QColor AboveColour();
+    static QColor BelowColour();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -38,10 +49,12 @@ public:
 
 private:
     QString CellText(int row, int column) const;
+    void TakeLimits(const LogLimits* limits);
 
     int rows_ = 0;
     int columns_ = 3;
     bool celsius_ = true;
     std::vector<char> stamps_;   // rows_ × 14 characters
     std::vector<float> values_;  // (columns_ − 3) runs of rows_ values, channel 1 first
+    std::optional<double> low_[MaxColumns - 3], high_[MaxColumns - 3];
 };

@@ -14,7 +14,8 @@ using namespace cmd;
 
 // Enabled in every state.
 const std::set<int> Always = {Open, SaveAs, Print, PrintPreview, PrintSetup, Exit, FileList, About, ContextHelp};
-const std::set<int> WithRecords = {SaveExcel, SaveTxt, SaveBmp, DataList, Query, OriginalView};
+const std::set<int> WithRecords = {SaveExcel, SaveTxt, SaveBmp, SavePdf, SaveCsv, DataList, Query, Summary,
+                                   AlarmLimits, OriginalView};
 
 std::set<int> Join(std::initializer_list<std::set<int>> parts)
 {

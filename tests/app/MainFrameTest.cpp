@@ -66,10 +66,11 @@ TEST_F(MainFrameTest, MenusInOrderWithTheirTexts)
     const QStringList titles = {"File(&F)", "Logger(&L)", "View(&V)", "About(&A)"};
     const QList<QStringList> items = {
         {"Open(&O)...\tCtrl+O", "Save As(&S)", "-", "Save To &Excel...\tCtrl+E", "Save To &Txt...\tCtrl+T",
-         "Save To &BMP...\tCtrl+J", "-", "Print(&P)...\tCtrl+P", "Print Preview(&V)", "Printer Setup(&R)...", "-",
-         "File List", "-", "Exit(&X)"},
+         "Save To &BMP...\tCtrl+J", "Save To PDF...", "Save To CSV...", "-", "Print(&P)...\tCtrl+P",
+         "Print Preview(&V)", "Printer Setup(&R)...", "-", "File List", "-", "Exit(&X)"},
         {"Connect(&C)", "Disconnect(&D)", "-", "Setup(&S)", "-", "Download(&L)", "Delete(&D)"},
-        {"File List(&F)", "Data List(&L)", "Query(&Q)", "-", "Original View(100%)"},
+        {"File List(&F)", "Data List(&L)", "Query(&Q)", "Summary", "-", "Alarm Limits...", "-",
+         "Original View(100%)"},
         {"About(&A)...", "Help(&H)"},
     };
     for (int i = 0; i < 4; ++i) {
