@@ -56,8 +56,10 @@ QString SavedLogName(const LogStore& store, const QDateTime& now);
 QString TemporaryLogName(const LogStore& store, const QDateTime& now);
 
 // Saves the store as a new file in <programFolder>Logfiles/ (programFolder ends
-// with a separator). A file of the same name is replaced only once the new one
-// is complete. Sets currentLogName, and currentLogPath when a file was written.
+// with a separator). A file of the same name is replaced only when it is a
+// sound log of the same loggerId, and only once the new one is complete;
+// otherwise the log goes to the first free "<name>_2.logu", "<name>_3.logu", ….
+// Sets currentLogName, and currentLogPath when a file was written.
 struct SaveLogResult {
     enum Kind { Saved, SavedUnderTemporaryName, Failed } kind = Failed;
     QString path;     // the file written, or the one that could not be written

@@ -1,11 +1,13 @@
 // The .logu reader and writer, refusal of damaged files, and saved-download names.
 #include "logdata/LogFile.h"
+#include "logdata/LogFolder.h"
 #include "logdata/LogStore.h"
 #include "support/StoreFixtures.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -380,6 +382,112 @@ TEST_F(SaveTest, SavesUnderTheLoggersNameAndReplacesTheSameMinute)
     ASSERT_EQ(SaveDownloadedLog(store, programFolder, now).kind, SaveLogResult::Saved);
     EXPECT_EQ(fileBytes(path), Written(store));
     EXPECT_EQ(QDir(programFolder + QStringLiteral("Logfiles")).entryList(QDir::Files).size(), 1);
+}
+
+TEST_F(SaveTest, SameNamedLoggersNeverReplaceEachOthersLogs)
+{
+    const QString folder = programFolder + QStringLiteral("Logfiles/");
+    // Download by download: the logger's id, a value that marks the download,
+    // and the file it must land in.
+    struct Step {
+        const char* id;
+        float mark;
+        const char* file;
+    };
+    const Step steps[] = {
+        {"0123456789", 1.0f, "ROOM_20100315_1430.logu"},
+        {"AAAAAAAAAA", 2.0f, "ROOM_20100315_1430_2.logu"},    // another logger of the same name and minute
+        {"BBBBBBBBBB", 3.0f, "ROOM_20100315_1430_3.logu"},    // and a third
+        {"AAAAAAAAAA", 4.0f, "ROOM_20100315_1430_2.logu"},    // the second again replaces its own file
+        {"0123456789", 5.0f, "ROOM_20100315_1430.logu"},      // and so does the first
+    };
+    QHash<QString, QByteArray> expected;
+    for (const Step& step : steps) {
+        std::memcpy(store.loggerId, step.id, 10);
+        store.value[1][0] = step.mark;
+        const SaveLogResult saved = SaveDownloadedLog(store, programFolder, now);
+        ASSERT_EQ(saved.kind, SaveLogResult::Saved) << step.mark;
+        EXPECT_EQ(saved.path, folder + QLatin1String(step.file)) << step.mark;
+        EXPECT_EQ(store.currentLogName, QLatin1String(step.file));
+        EXPECT_EQ(store.currentLogPath, saved.path);
+        expected[QLatin1String(step.file)] = Written(store);
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            EXPECT_EQ(fileBytes(folder + it.key()), it.value()) << it.key().toStdString() << " after " << step.mark;
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 3);
+
+    // The file list shows them in the one group of the logger name.
+    const QList<LogFileGroup> groups = LogFolder(folder).List();
+    ASSERT_EQ(groups.size(), 1);
+    EXPECT_EQ(groups[0].name, QStringLiteral("ROOM"));
+    EXPECT_EQ(groups[0].files, QStringList({"ROOM_20100315_1430.logu", "ROOM_20100315_1430_2.logu",
+                                            "ROOM_20100315_1430_3.logu"}));
+}
+
+TEST_F(SaveTest, ExistingFileThatIsNoSoundLogIsNotReplaced)
+{
+    const QString folder = programFolder + QStringLiteral("Logfiles/");
+    const QString taken = folder + QStringLiteral("ROOM_20100315_1430.logu");
+    QByteArray header = Written(store).left(LogHeaderSize);  // the same logger's header
+    struct Case {
+        const char* what;
+        QByteArray content;
+    };
+    QByteArray tooMany = header;
+    qToLittleEndian<quint32>(LogCapacity + 1, tooMany.data());
+    const Case cases[] = {
+        {"shorter than a header", QByteArray(10, 'x')},
+        {"header of this logger, records missing", header},
+        {"more records than a log holds", tooMany + QByteArray(LogRecordSize, '1')},
+    };
+    for (const Case& k : cases) {
+        QFile file(taken);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(k.content);
+        file.close();
+        QFile::remove(folder + QStringLiteral("ROOM_20100315_1430_2.logu"));
+
+        const SaveLogResult saved = SaveDownloadedLog(store, programFolder, now);
+        ASSERT_EQ(saved.kind, SaveLogResult::Saved) << k.what;
+        EXPECT_EQ(saved.path, folder + QStringLiteral("ROOM_20100315_1430_2.logu")) << k.what;
+        EXPECT_EQ(fileBytes(taken), k.content) << k.what << ": the damaged file is left as it was";
+        EXPECT_EQ(fileBytes(saved.path), Written(store)) << k.what;
+    }
+
+    // A folder of that name is no log either.
+    ASSERT_TRUE(QFile::remove(taken));
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("ROOM_20100315_1430.logu")));
+    QFile::remove(folder + QStringLiteral("ROOM_20100315_1430_2.logu"));
+    EXPECT_EQ(SaveDownloadedLog(store, programFolder, now).path, folder + QStringLiteral("ROOM_20100315_1430_2.logu"));
+}
+
+TEST_F(SaveTest, LogWithoutRecordsNeverReplacesAFile)
+{
+    const QString folder = programFolder + QStringLiteral("Logfiles/");
+    // A real log of this logger whose last record fell in the minute of the computer's clock.
+    fixtures::FillStore(store, 1, 2, [](int, uint32_t i) { return float(i); }, "ROOM", "0123456789",
+                        "20110101000000", 1);
+    ASSERT_EQ(SaveDownloadedLog(store, programFolder, now).path, folder + QStringLiteral("ROOM_20110101_0000.logu"));
+    const QByteArray real = Written(store);
+
+    store.recordCount = 0;
+    const SaveLogResult empty = SaveDownloadedLog(store, programFolder, now);
+    EXPECT_EQ(empty.path, folder + QStringLiteral("ROOM_20110101_0000_2.logu"));
+    EXPECT_EQ(fileBytes(folder + QStringLiteral("ROOM_20110101_0000.logu")), real);
+}
+
+TEST_F(SaveTest, TemporaryNameFollowsTheSameRule)
+{
+    std::strcpy(store.loggerName, "Lab|3");
+    ASSERT_EQ(SaveDownloadedLog(store, programFolder, now).kind, SaveLogResult::SavedUnderTemporaryName);
+    std::memcpy(store.loggerId, "ZZZZZZZZZZ", 10);
+    const SaveLogResult second = SaveDownloadedLog(store, programFolder, now);
+    ASSERT_EQ(second.kind, SaveLogResult::SavedUnderTemporaryName);
+    const QString tempPath = programFolder + QStringLiteral("Logfiles/default_20100315_1430_2.logu");
+    EXPECT_EQ(second.path, tempPath);
+    EXPECT_TRUE(second.message.endsWith(QStringLiteral("temporary file: %1.").arg(tempPath)))
+        << second.message.toStdString();
+    EXPECT_EQ(store.currentLogName, QStringLiteral("default_20100315_1430_2.logu"));
 }
 
 TEST_F(SaveTest, InvalidNameGoesToTheTemporaryFileWithTheMessage)
