@@ -83,7 +83,8 @@ void LogStore::ComputeStatistics()
         aveValue[c - 1] = float(sum / float(n));
     }
 
-    const bool three = channelCount == 3;
+    // A damaged count above 3 is drawn as three channels: channel 3 counts in axis 0.
+    const bool three = channelCount >= 3;
     axisTop[0] = truncScale(maxValue[0] + 1);
     if (three && float(axisTop[0]) < maxValue[2])
         axisTop[0] = truncScale(maxValue[2] + 1);

@@ -47,7 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
         ScaleCase{"all 20.0", 1, {20.0f, 20.0f, 20.0f}, {}, {}, 22, 18, 1, 0, 0, 0},
         ScaleCase{"-5.5 to 3.2", 1, {-5.5f, 3.2f}, {}, {}, 5, -10, 5, 0, 0, 0},
         ScaleCase{"temperature and humidity", 2, {18.2f, 26.7f}, {35.0f, 62.4f}, {}, 35, 10, 5, 70, 20, 10},
-        ScaleCase{"three channels", 3, {10, 30}, {20, 90}, {-2, 15}, 50, -10, 10, 100, -20, 20}));
+        ScaleCase{"three channels", 3, {10, 30}, {20, 90}, {-2, 15}, 50, -10, 10, 100, -20, 20},
+        // A damaged file's count above 3 is drawn as three channels, and scaled so.
+        ScaleCase{"count 4 scales as three", 4, {10, 30}, {20, 90}, {-2, 15}, 50, -10, 10, 100, -20, 20},
+        ScaleCase{"count 255 scales as three", 255, {10, 30}, {20, 90}, {-2, 15}, 50, -10, 10, 100, -20, 20}));
 
 TEST(LogStoreTest, OneRecordGivesItsValueAsMaxMinAve)
 {
