@@ -49,8 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
         ScaleCase{"temperature and humidity", 2, {18.2f, 26.7f}, {35.0f, 62.4f}, {}, 35, 10, 5, 70, 20, 10},
         ScaleCase{"three channels", 3, {10, 30}, {20, 90}, {-2, 15}, 50, -10, 10, 100, -20, 20},
         // A damaged file's count above 3 is drawn as three channels, and scaled so.
-        ScaleCase{"count 4 scales as three", 4, {10, 30}, {20, 90}, {-2, 15}, 50, -10, 10, 100, -20, 20},
-        ScaleCase{"count 255 scales as three", 255, {10, 30}, {20, 90}, {-2, 15}, 50, -10, 10, 100, -20, 20}));
+        ScaleCase{"third channel widest", 3, {10, 30}, {20, 90}, {-30, 60}, 80, -40, 20, 100, -20, 20},
+        ScaleCase{"count 4 scales as three", 4, {10, 30}, {20, 90}, {-30, 60}, 80, -40, 20, 100, -20, 20},
+        ScaleCase{"count 255 scales as three", 255, {10, 30}, {20, 90}, {-30, 60}, 80, -40, 20, 100, -20, 20}));
 
 TEST(LogStoreTest, OneRecordGivesItsValueAsMaxMinAve)
 {
