@@ -121,7 +121,11 @@ QString stampPart(const LogStore& store, const QDateTime& now)
 
 }  // namespace
 
-LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& displayName)
+namespace {
+
+// Reads the file straight into `store`, field by field; a failure part-way
+// leaves it holding part of the file.
+LogReadResult readInto(QIODevice& stream, LogStore& store, const QString& displayName)
 {
     const qint64 size = stream.size() - stream.pos();
     if (size <= 0)
@@ -170,8 +174,7 @@ LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& dis
     uint32_t i = 0;
     while (i < count) {
         if (!in.ensure(LogRecordSize)) {
-            // Only a device error gets here (the length was checked); keep what
-            // was read rather than announcing records that are not there.
+            // Only a device error gets here (the length was checked).
             store.recordCount = i;
             return fail(LogReadError::ReadFailed,
                         QStringLiteral("The log file %1 could not be read: %2.").arg(displayName, stream.errorString()));
@@ -187,6 +190,18 @@ LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& dis
         in.consume(size_t(whole) * LogRecordSize);
     }
     return {};
+}
+
+}  // namespace
+
+LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& displayName)
+{
+    // Read into the scratch store; only a whole, sound file is taken over.
+    LogStore& scratch = store.Scratch();
+    const LogReadResult read = readInto(stream, scratch, displayName);
+    if (read.ok())
+        store.TakeOver(scratch);
+    return read;
 }
 
 LogReadResult ReadLogFile(const QString& path, LogStore& store)

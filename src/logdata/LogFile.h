@@ -34,9 +34,10 @@ struct LogReadResult {
 };
 
 // Reads one file into the store, in 64 KiB chunks decoded record by record.
-// The header and the length are checked before anything is put into the
-// store, so a refused file leaves the store with the log it had. displayName
-// names the file in messages. Does not compute the statistics.
+// The file is read into the store's scratch store and taken over only when
+// it was read whole, so a refused file or a read that fails part-way leaves
+// the store with the log it had. displayName names the file in messages.
+// Does not compute the statistics.
 LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& displayName);
 LogReadResult ReadLogFile(const QString& path, LogStore& store);
 

@@ -1,6 +1,7 @@
 // Statistics, chart scale and narrowing of the record store.
 #include "logdata/LogStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -8,8 +9,39 @@ LogStore::LogStore()
     : timestamps_(new char[size_t(LogCapacity) * TimestampLength]()),
       values_(new float[size_t(LogCapacity) * 3]())
 {
+    PointValueArrays();
+}
+
+void LogStore::PointValueArrays()
+{
     for (int c = 1; c <= 3; ++c)
         value[c] = values_.get() + size_t(c - 1) * LogCapacity;
+}
+
+LogStore& LogStore::Scratch()
+{
+    if (!scratch_)
+        scratch_ = std::make_unique<LogStore>();
+    return *scratch_;
+}
+
+void LogStore::TakeOver(LogStore& from)
+{
+    if (&from == this)
+        return;
+    std::memcpy(loggerName, from.loggerName, sizeof loggerName);
+    loggerName[24] = 0;
+    std::memcpy(loggerId, from.loggerId, sizeof loggerId);
+    celsius = from.celsius;
+    recordCount = std::min(from.recordCount, LogCapacity);
+    channelCount = from.channelCount;
+    std::memcpy(channelKind, from.channelKind, sizeof channelKind);
+    for (int c = 0; c < 3; ++c)
+        unitText[c] = from.unitText[c];
+    timestamps_.swap(from.timestamps_);
+    values_.swap(from.values_);
+    PointValueArrays();
+    from.PointValueArrays();
 }
 
 int32_t StepForRange(uint32_t range)

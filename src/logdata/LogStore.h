@@ -63,9 +63,22 @@ public:
     char* timestampData() { return timestamps_.get(); }
     const char* timestampData() const { return timestamps_.get(); }
 
+    // A second store of the same capacity, made on first use and then kept,
+    // that a file is read into before this store takes it over, so that a read
+    // that fails part-way leaves the open log as it was.
+    LogStore& Scratch();
+    // Takes the log that `from` holds: identity, counts, kinds, unit texts and
+    // the records, by swapping the record arrays (no copy); `from` is left
+    // with this store's old arrays. Statistics, scale, the open log's path and
+    // name and statsPending are this store's own and stay.
+    void TakeOver(LogStore& from);
+
 private:
+    void PointValueArrays();
+
     std::unique_ptr<char[]> timestamps_;
     std::unique_ptr<float[]> values_;
+    std::unique_ptr<LogStore> scratch_;
 };
 
 // Grid step for a scale range.

@@ -266,10 +266,21 @@ TEST(LogFileTest, DeviceThatFailsPartWayIsReported)
     qToLittleEndian<quint32>(78, bytes.data());  // announce more than there is
     ShortDevice device(bytes);
     LogStore back;
+    fixtures::FillStore(back, 2, 5, [](int c, uint32_t i) { return float(c * 100) + float(i); }, "OPEN", "9876543210");
+    back.ComputeStatistics();
+    back.currentLogPath = QStringLiteral("/logs/OPEN_20110308_1409.logu");
+    const QByteArray before = Written(back);
     const LogReadResult read = ReadLogFile(device, back, QStringLiteral("gone.logu"));
     EXPECT_EQ(read.error, LogReadError::ReadFailed);
     EXPECT_TRUE(read.message.contains(QStringLiteral("gone.logu")));
-    EXPECT_EQ(back.recordCount, 40u) << "only the records actually read are kept";
+    // The open log stays exactly as it was: nothing of the part read shows.
+    EXPECT_EQ(Written(back), before);
+    EXPECT_EQ(back.maxValue[1], 204.0f);
+    EXPECT_EQ(back.currentLogPath, QStringLiteral("/logs/OPEN_20110308_1409.logu"));
+
+    // A sound read afterwards takes the new log whole.
+    ASSERT_TRUE(ReadBytes(Written(store), back).ok());
+    EXPECT_EQ(Written(back), Written(store));
 }
 
 TEST(LogFileTest, WriteToARefusingDeviceReportsFailure)
