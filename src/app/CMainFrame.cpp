@@ -215,8 +215,13 @@ void CMainFrame::ShowSetupPane()
 
 void CMainFrame::EnableLoggerButtons(bool enabled)
 {
-    if (CPropertiesPane* setup = setupPane())
+    if (CPropertiesPane* setup = setupPane()) {
         setup->EnableLoggerButtons(enabled);
+        // Connect and Disconnect forget the setup read before: the grid shows
+        // no value of a logger that was connected earlier.
+        if (!app_.data().config.setupRead)
+            setup->ClearSetupValues();
+    }
 }
 
 void CMainFrame::ShowSetupValues()

@@ -224,6 +224,7 @@ void LinkSession::Disconnect()
         messages_.HideProgress();
     connected_ = false;
     activeCommand_ = NoCommand;
+    app_.config.ForgetSetup();
     panes_.EnableLoggerButtons(connected_);
     disconnecting_ = false;
 }
@@ -249,6 +250,8 @@ void LinkSession::onIdentifyAnswer(const uint8_t* frame, ResponseOutcome outcome
         return;
     }
     LoggerConfig& config = app_.config;
+    // Nothing read from a logger connected before may be written to this one.
+    config.ForgetSetup();
     config.TakeIdentifyAnswer(frame);
     ApplyLoggerType(config, config.loggerType);
     connected_ = true;
@@ -330,6 +333,10 @@ void LinkSession::onReadSetupAnswer(const uint8_t* frame, ResponseOutcome outcom
 
 void LinkSession::WriteSetup()
 {
+    if (!app_.config.setupRead) {
+        messages_.ShowMessage(ReadSetupFirstMessage);
+        return;
+    }
     if (!messages_.AskOkCancel(WriteQuestionText))
         return;
     if (app_.config.logInterval < 2) {

@@ -66,7 +66,8 @@ public:
     // Stops the transport's reader, waits a second, and ends the connection.
     void Disconnect();
     void ReadSetup();
-    // Asks first; refuses a block whose interval is below 2.
+    // Refuses a block not read from the connected logger since it was
+    // connected; asks; refuses a block whose interval is below 2.
     void WriteSetup();
     void SetClock();
     // Asks first ("Confirm"); erases every log in the logger.

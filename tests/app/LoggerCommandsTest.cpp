@@ -279,6 +279,28 @@ TEST_F(LoggerCommandsTest, ReadSetupFillsTheGrid)
     EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
 }
 
+TEST_F(LoggerCommandsTest, ReconnectShowsNothingOfTheSetupReadBeforeAndWritesNothingUntilRead)
+{
+    StartLogger();
+    StartProgram();
+    Connect();
+    ReadSetup();
+    ASSERT_EQ(grid().value(P::IntervalItem), QStringLiteral("600"));
+
+    frame->action(cmd::Disconnect)->trigger();
+    for (int id : grid().itemIds())
+        EXPECT_EQ(grid().value(id), id == P::IntervalItem ? "0" : "") << "after Disconnect: " << id;
+    Connect();
+    for (int id : grid().itemIds())
+        EXPECT_EQ(grid().value(id), id == P::IntervalItem ? "0" : "") << "after Connect: " << id;
+
+    // Write before a read of this connection: the message, no question, nothing sent.
+    setup().writeButton()->click();
+    ASSERT_TRUE(answerer->WaitForText(QStringLiteral("Please read the setup from the logger first."))) << Texts();
+    EXPECT_FALSE(answerer->Saw(WriteQuestion)) << Texts();
+    EXPECT_EQ(Requests('U'), 0);
+}
+
 TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
 {
     StartLogger();
@@ -294,9 +316,18 @@ TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
     Commit(P::UnitItem, QStringLiteral("C"));
     EXPECT_EQ(config().celsius, 1);
     Commit(P::UnitItem, QStringLiteral("F"));
+    // A threshold that does not fit the logger's byte is refused, not wrapped.
+    const int8_t high1 = config().alarmHigh1;
+    answerer->Clear();
     Commit(P::Ch1HighItem, QStringLiteral("300"));
+    ASSERT_TRUE(answerer->WaitForText(
+        QStringLiteral("Ch1 High must be a whole number from -128 to 127; \"300\" was not taken.")))
+        << Texts();
+    EXPECT_EQ(config().alarmHigh1, high1);
+    EXPECT_EQ(grid().value(P::Ch1HighItem), QString::number(high1));
+    Commit(P::Ch1HighItem, QStringLiteral("44"));
     EXPECT_EQ(config().alarmHigh1, 44);
-    EXPECT_EQ(grid().value(P::Ch1HighItem), QStringLiteral("300"));
+    answerer->Clear();
     Commit(P::Offset1Item, QStringLiteral("-1.25"));
     EXPECT_FLOAT_EQ(config().channelOffset[0], -1.25f);
 
@@ -316,15 +347,15 @@ TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
     EXPECT_EQ(Requests('U'), 0);
     answerer->decide = nullptr;
 
-    // A serial number of 9 characters: the message, and the identity all zero.
+    // A serial number of 9 characters: the message, and the identity kept.
     answerer->Clear();
     Commit(P::SerialItem, QStringLiteral("123456789"));
     ASSERT_TRUE(answerer->WaitForText(
         QStringLiteral("Failed to synchronize configuration to the logger: The SN must includes 10 characters.")))
         << Texts();
     EXPECT_EQ(answerer->seen().back().title, QStringLiteral("VORNA Logger"));
-    EXPECT_EQ(std::memcmp(config().loggerId, "\0\0\0\0\0\0\0\0\0\0", 10), 0);
-    EXPECT_EQ(grid().value(P::SerialItem), QStringLiteral("123456789"));
+    EXPECT_EQ(std::memcmp(config().loggerId, "LAB0000042", 10), 0);
+    EXPECT_EQ(grid().value(P::SerialItem), QStringLiteral("LAB0000042"));
 
     Commit(P::IntervalItem, QStringLiteral("2"));
     answerer->Clear();
@@ -334,8 +365,7 @@ TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
     EXPECT_EQ(Requests('U'), 1);
     EXPECT_FALSE(ProgressShown());
 
-    // The logger reports the new setup; it kept its serial number, since the
-    // request carried ten zero bytes.
+    // The logger reports the new setup and its own serial number.
     ReadSetup();
     EXPECT_EQ(grid().value(P::NameItem), QStringLiteral("ABCDEFGHIJKLMNOP"));
     EXPECT_EQ(grid().value(P::UnitItem), QStringLiteral("F"));
