@@ -21,6 +21,7 @@
 #include "panes/CFileListPane.h"
 #include "panes/CPropertiesPane.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -911,12 +912,34 @@ void CMainFrame::DocumentTitleChanged(const QString& title)
     setWindowTitle(title + QStringLiteral(" - ") + QString::fromLatin1(CLoggerApp::WindowTitle));
 }
 
+CLoggerDoc::Host::UnsavedAnswer CMainFrame::AskAboutUnsavedLog(const QString& text)
+{
+    if (questionHook)
+        return questionHook(text) ? UnsavedAnswer::Save : UnsavedAnswer::Discard;
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(CLoggerApp::ApplicationTitle), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    // Plain words on the buttons: save it, discard it, or stay.
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Save"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Discard"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return UnsavedAnswer::Save;
+    case QMessageBox::No: return UnsavedAnswer::Discard;
+    default: return UnsavedAnswer::Stay;
+    }
+}
+
+QString CMainFrame::ChooseSavePath()
+{
+    return ChooseFile(true);
+}
+
 void CMainFrame::OpenFromFileList(const QString& fileName)
 {
-    LogStore& store = app_.data().store;
-    store.currentLogName = fileName;
-    store.currentLogPath = app_.data().logFilePath(fileName);
-    app_.doc().LoadCurrentLog();
+    CLoggerDoc& doc = app_.doc();
+    if (doc.MayCloseOpenLog())
+        doc.OpenLogFile(app_.data().logFilePath(fileName));
     UpdateCommandUI();
 }
 
@@ -949,6 +972,11 @@ void CMainFrame::SaveLayouts()
 
 void CMainFrame::closeEvent(QCloseEvent* e)
 {
+    // An unsaved download is not closed without the user's word.
+    if (!app_.doc().MayCloseOpenLog()) {
+        e->ignore();
+        return;
+    }
     SaveLayouts();
     e->accept();
 }

@@ -133,6 +133,9 @@ public:
     void RedrawChartNow() override;
     void RepaintView() override;
     void DocumentTitleChanged(const QString& title) override;
+    // Save, Discard or Cancel; the question hook answers Save (yes) or Discard (no).
+    UnsavedAnswer AskAboutUnsavedLog(const QString& text) override;
+    QString ChooseSavePath() override;
 
     // IPaneActions
     void ShowSetupPane() override;

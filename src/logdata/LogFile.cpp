@@ -353,8 +353,21 @@ SaveLogResult SaveDownloadedLog(LogStore& store, const QString& programFolder, c
     if (freeName.isEmpty() || !writeWhole(path, store)) {
         result.kind = SaveLogResult::Failed;
         result.message = QStringLiteral("All the logs have been downloaded. But the data cannot be saved into %1.").arg(path);
+        // The download stays the open log, unsaved: no file is named as the
+        // open log (the one opened before must not come back in its place),
+        // and the whole log is kept to show again and to save with Save As.
+        store.currentLogPath.clear();
+        store.KeepUnsaved();
         return result;
     }
     store.currentLogPath = path;
+    store.ForgetUnsaved();
     return result;
+}
+
+QString OpenLogTitle(const LogStore& store)
+{
+    if (store.unsaved())
+        return store.currentLogName + QStringLiteral(" (not saved)");
+    return store.currentLogName;
 }

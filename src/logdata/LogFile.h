@@ -60,10 +60,17 @@ QString TemporaryLogName(const LogStore& store, const QDateTime& now);
 // with a separator). A file of the same name is replaced only when it is a
 // sound log of the same loggerId, and only once the new one is complete;
 // otherwise the log goes to the first free "<name>_2.logu", "<name>_3.logu", ….
-// Sets currentLogName, and currentLogPath when a file was written.
+// Sets currentLogName, and currentLogPath when a file was written. When no
+// file can be written the download stays the open log, unsaved:
+// currentLogPath becomes empty and the store keeps the whole log
+// (LogStore::unsaved()).
 struct SaveLogResult {
     enum Kind { Saved, SavedUnderTemporaryName, Failed } kind = Failed;
     QString path;     // the file written, or the one that could not be written
     QString message;  // for the user; empty when saved under its own name
 };
 SaveLogResult SaveDownloadedLog(LogStore& store, const QString& programFolder, const QDateTime& now);
+
+// The document title of the open log: its file name, marked when the log is
+// a download that could not be saved.
+QString OpenLogTitle(const LogStore& store);

@@ -44,6 +44,40 @@ void LogStore::TakeOver(LogStore& from)
     from.PointValueArrays();
 }
 
+void LogStore::CopyLogFrom(const LogStore& from)
+{
+    std::memcpy(loggerName, from.loggerName, sizeof loggerName);
+    loggerName[24] = 0;
+    std::memcpy(loggerId, from.loggerId, sizeof loggerId);
+    celsius = from.celsius;
+    recordCount = std::min(from.recordCount, LogCapacity);
+    channelCount = from.channelCount;
+    std::memcpy(channelKind, from.channelKind, sizeof channelKind);
+    for (int c = 0; c < 3; ++c)
+        unitText[c] = from.unitText[c];
+    std::memcpy(timestamps_.get(), from.timestamps_.get(), size_t(recordCount) * TimestampLength);
+    for (int c = 1; c <= 3; ++c)
+        std::memcpy(value[c], from.value[c], size_t(recordCount) * sizeof(float));
+    currentLogName = from.currentLogName;
+}
+
+void LogStore::KeepUnsaved()
+{
+    if (!unsavedCopy_)
+        unsavedCopy_ = std::make_unique<LogStore>();
+    unsavedCopy_->CopyLogFrom(*this);
+    unsaved_ = true;
+}
+
+bool LogStore::RestoreUnsaved()
+{
+    if (!unsaved_)
+        return false;
+    CopyLogFrom(*unsavedCopy_);
+    currentLogPath.clear();
+    return true;
+}
+
 int32_t StepForRange(uint32_t range)
 {
     // 100000 and more takes 10000, smaller than the row below it; kept as the

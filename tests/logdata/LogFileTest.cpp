@@ -518,17 +518,36 @@ TEST_F(SaveTest, InvalidNameGoesToTheTemporaryFileWithTheMessage)
     EXPECT_EQ(fileBytes(tempPath), Written(store));
 }
 
-TEST_F(SaveTest, UnwritableFolderIsReportedAndLeavesThePathAlone)
+TEST_F(SaveTest, UnwritableFolderIsReportedAndKeepsTheDownloadAsTheUnsavedOpenLog)
 {
     ASSERT_TRUE(QDir(programFolder + QStringLiteral("Logfiles")).removeRecursively());
     store.currentLogPath = QStringLiteral("/old/open.logu");
+    const QByteArray download = Written(store);
     const SaveLogResult result = SaveDownloadedLog(store, programFolder, now);
     ASSERT_EQ(result.kind, SaveLogResult::Failed);
     const QString path = programFolder + QStringLiteral("Logfiles/ROOM_20100315_1430.logu");
     EXPECT_EQ(result.message,
               QStringLiteral("All the logs have been downloaded. But the data cannot be saved into %1.").arg(path));
-    EXPECT_EQ(store.currentLogPath, QStringLiteral("/old/open.logu"));
+    // The previous file is no longer named as the open log; the download is
+    // kept whole and the title says it is not saved.
+    EXPECT_TRUE(store.currentLogPath.isEmpty());
     EXPECT_EQ(store.currentLogName, QStringLiteral("ROOM_20100315_1430.logu"));
+    ASSERT_TRUE(store.unsaved());
+    ASSERT_NE(store.unsavedLog(), nullptr);
+    EXPECT_EQ(Written(*store.unsavedLog()), download);
+    EXPECT_EQ(OpenLogTitle(store), QStringLiteral("ROOM_20100315_1430.logu (not saved)"));
+
+    // Narrowed, then restored: the whole download is back.
+    store.NarrowRecords(1, 2);
+    ASSERT_TRUE(store.RestoreUnsaved());
+    EXPECT_EQ(Written(store), download);
+
+    // A later save that works makes it an ordinary saved log.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Logfiles")));
+    ASSERT_EQ(SaveDownloadedLog(store, programFolder, now).kind, SaveLogResult::Saved);
+    EXPECT_FALSE(store.unsaved());
+    EXPECT_EQ(store.currentLogPath, path);
+    EXPECT_EQ(OpenLogTitle(store), QStringLiteral("ROOM_20100315_1430.logu"));
 }
 
 }  // namespace
