@@ -521,6 +521,13 @@ TEST_F(LoggerCommandsTest, FailedSaveKeepsTheDownloadOpenUntilSavedOrDiscarded)
               QStringLiteral("The downloaded log %1 has not been saved. Do you want to save it first?").arg(name));
     EXPECT_TRUE(frame->isVisible());
     EXPECT_TRUE(store.unsaved());
+    // Opening another log asks the same, and staying keeps the download.
+    answerer->Clear();
+    EXPECT_FALSE(app->OpenDocumentFile(previous));
+    ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
+    EXPECT_TRUE(answerer->seen().front().text.startsWith(QStringLiteral("The downloaded log "))) << Texts();
+    EXPECT_TRUE(store.unsaved());
+    EXPECT_STREQ(store.loggerName, "LAB FRIDGE");
 
     // Save As saves the whole download, however narrowed the store is.
     saveChoice = home.path() + QStringLiteral("/kept/saved.logu");
