@@ -9,7 +9,7 @@
 #include "link/LinkSession.h"
 #include "link/PortDirectory.h"
 #include "link/QtLinkTimers.h"
-#include "logdata/Units.h"
+#include "link/SetupFields.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -242,131 +243,19 @@ bool ParseLinkOptions(const QStringList& args, std::vector<CliOption> options, c
 
 // ---- setup ------------------------------------------------------------------
 
-struct SetupField {
-    const char* name;
-    // Checks the text and applies it through the setup pane's setter; returns
-    // the reason when the text cannot be used.
-    QString (*apply)(LoggerConfig& config, const QString& value);
-};
-
-bool IsInteger(const QString& value, qlonglong low, qlonglong high)
-{
-    bool ok = false;
-    const qlonglong v = value.trimmed().toLongLong(&ok);
-    return ok && v >= low && v <= high;
-}
-
-QString ApplyThreshold(void (LoggerConfig::*setter)(const QString&), LoggerConfig& config, const QString& value)
-{
-    // The block holds a signed byte, which the pane shows as such.
-    if (!IsInteger(value, -128, 127))
-        return QStringLiteral("needs a whole number from -128 to 127");
-    (config.*setter)(value.trimmed());
-    return {};
-}
-
-QString ApplyOffset(int index, LoggerConfig& config, const QString& value)
-{
-    bool ok = false;
-    value.trimmed().toFloat(&ok);
-    if (!ok)
-        return QStringLiteral("needs a decimal number such as -1.5");
-    config.SetChannelOffset(index, value.trimmed());
-    return {};
-}
-
-const SetupField SetupFields[] = {
-    {"name",
-     [](LoggerConfig& c, const QString& v) {
-         c.SetLoggerName(v);
-         return QString();
-     }},
-    {"id",
-     [](LoggerConfig& c, const QString& v) {
-         // A short serial number would leave the identity all zero.
-         if (v.size() < 10)
-             return QString::fromLatin1(SerialNumberMessage);
-         c.SetLoggerId(v);
-         return QString();
-     }},
-    {"interval",
-     [](LoggerConfig& c, const QString& v) {
-         if (!IsInteger(v, 0, 0x7FFFFFFF))
-             return QStringLiteral("needs whole seconds (2-43200)");
-         c.SetLogInterval(v.trimmed().toInt());
-         return QString();
-     }},
-    {"offset1", [](LoggerConfig& c, const QString& v) { return ApplyOffset(0, c, v); }},
-    {"offset2", [](LoggerConfig& c, const QString& v) { return ApplyOffset(1, c, v); }},
-    {"offset3", [](LoggerConfig& c, const QString& v) { return ApplyOffset(2, c, v); }},
-    {"unit",
-     [](LoggerConfig& c, const QString& v) {
-         const QString unit = v.trimmed().toUpper();
-         if (unit != QLatin1String("C") && unit != QLatin1String("F"))
-             return QStringLiteral("needs C or F");
-         c.SetCelsius(unit);
-         return QString();
-     }},
-    {"high1", [](LoggerConfig& c, const QString& v) { return ApplyThreshold(&LoggerConfig::SetAlarmHigh1, c, v); }},
-    {"low1", [](LoggerConfig& c, const QString& v) { return ApplyThreshold(&LoggerConfig::SetAlarmLow1, c, v); }},
-    {"high2", [](LoggerConfig& c, const QString& v) { return ApplyThreshold(&LoggerConfig::SetAlarmHigh2, c, v); }},
-    {"low2", [](LoggerConfig& c, const QString& v) { return ApplyThreshold(&LoggerConfig::SetAlarmLow2, c, v); }},
-    {"startmode",
-     [](LoggerConfig& c, const QString& v) {
-         for (const char* mode : {"No delay", "Delay", "Timer"}) {
-             if (v.trimmed().compare(QLatin1String(mode), Qt::CaseInsensitive) == 0) {
-                 c.SetStartMode(QLatin1String(mode));
-                 return QString();
-             }
-         }
-         return QStringLiteral("needs \"No delay\", \"Delay\" or \"Timer\"");
-     }},
-    {"delay",
-     [](LoggerConfig& c, const QString& v) {
-         if (!IsInteger(v, -2147483648LL, 2147483647LL))
-             return QStringLiteral("needs a whole number");
-         c.SetStartDelay(v.trimmed());
-         return QString();
-     }},
-};
-
-const SetupField* FindSetupField(const QString& name)
-{
-    for (const SetupField& field : SetupFields)
-        if (name == QLatin1String(field.name))
-            return &field;
-    return nullptr;
-}
-
+// The setup as the Setup pane shows it: its captions, order and formats.
 void PrintSetup(const LoggerConfig& config)
 {
-    // Values that came from the logger are shown within their line.
-    auto row = [](const char* caption, const QString& value) {
-        PrintLine(QStringLiteral("  %1 %2").arg(QLatin1String(caption), -22).arg(TerminalText(value)));
-    };
-    auto number = [](long long v) { return QString::number(v); };
-    // Captions, order and formats of the setup pane.
-    PrintLine(QStringLiteral("Configuration"));
-    row("1. Name", config.loggerNameText());
-    row("2. Type.", QString::fromLatin1(TypeName(config.loggerType)));
-    row("3. Model", config.modelText());
-    row("4. Serial No.", config.loggerIdText());
-    row("5. LOG Interval(s)", number(config.logInterval));
-    row("6. Log Count", number(config.logCount));
-    row("7. Memory Capacity", number(config.memoryCapacity));
-    row("8. Temperature Unit", config.celsiusText());
-    PrintLine(QStringLiteral("Start Mode"));
-    row("1. Start Mode", config.startModeText());
-    row("2. Delay/Timer", number(config.startDelay));
-    PrintLine(QStringLiteral("Threshold"));
-    row("1. Ch1 High", number(config.alarmHigh1));
-    row("2. Ch1 Low", number(config.alarmLow1));
-    row("3. Ch2 High", number(config.alarmHigh2));
-    row("4. Ch2 Low", number(config.alarmLow2));
-    PrintLine(QStringLiteral("Offset"));
-    row("1. CH1 Offset", LoggerConfig::offsetText(config.channelOffset[0]));
-    row("2. CH2 Offset", LoggerConfig::offsetText(config.channelOffset[1]));
-    row("3. CH3 Offset", LoggerConfig::offsetText(config.channelOffset[2]));
+    // Captions, order and formats of the setup pane; values that came from
+    // the logger are shown within their line.
+    const char* category = nullptr;
+    for (const SetupField& field : SetupFields()) {
+        if (!category || std::strcmp(category, field.category) != 0) {
+            category = field.category;
+            PrintLine(QString::fromLatin1(category));
+        }
+        PrintLine(QStringLiteral("  %1 %2").arg(QLatin1String(field.caption), -22).arg(TerminalText(field.shownText(config))));
+    }
 }
 
 }  // namespace
@@ -447,7 +336,7 @@ int RunSetup(const QStringList& args)
         "and prints what the logger then holds.\n"
         "\n"
         "Fields: name, id (10 characters), interval (seconds, 2-43200), offset1,\n"
-        "offset2, offset3 (e.g. -1.5), unit (C or F), high1, low1, high2, low2\n"
+        "offset2, offset3 (-3276.8 to 3276.7), unit (C or F), high1, low1, high2, low2\n"
         "(-128 to 127), startmode (\"No delay\", \"Delay\", \"Timer\"), delay.\n"
         "\n"
         "Options:\n")
@@ -472,7 +361,7 @@ int RunSetup(const QStringList& args)
         const qsizetype eq = assignment.indexOf(QLatin1Char('='));
         if (eq <= 0)
             return UsageError(QStringLiteral("--set needs FIELD=VALUE, not %1").arg(assignment), usage.constData());
-        const SetupField* field = FindSetupField(assignment.left(eq).trimmed().toLower());
+        const SetupField* field = FindSetupFieldByKey(assignment.left(eq).trimmed());
         if (!field)
             return UsageError(QStringLiteral("unknown setup field %1").arg(assignment.left(eq)), usage.constData());
         changes.append({field, assignment.mid(eq + 1)});
@@ -481,13 +370,13 @@ int RunSetup(const QStringList& args)
     int exitCode = ExitOk;
     if (!ParseLinkOptions(rest, {}, usage.constData(), parsed, exitCode))
         return exitCode;
-    // Every value is checked before anything is sent.
+    // Every value is checked before anything is sent, by the Setup pane's rules.
     {
         LoggerConfig scratch;
         for (const auto& change : changes) {
-            const QString reason = change.first->apply(scratch, change.second);
-            if (!reason.isEmpty())
-                return UsageError(QStringLiteral("%1: %2").arg(QLatin1String(change.first->name), reason),
+            const SetupEditResult checked = change.first->apply(scratch, change.second);
+            if (!checked.ok)
+                return UsageError(QStringLiteral("%1: %2").arg(QLatin1String(change.first->key), checked.message),
                                   usage.constData());
         }
     }
@@ -502,7 +391,7 @@ int RunSetup(const QStringList& args)
         return ExitOk;
     }
     for (const auto& change : changes) {
-        if (change.first == FindSetupField(QStringLiteral("name")) && change.second.size() > 16)
+        if (change.first->id == setupitem::Name && change.second.size() > 16)
             PrintStatus(QStringLiteral("The name keeps its first 16 characters."));
         change.first->apply(link.app.config, change.second);
     }

@@ -251,6 +251,9 @@ void CLoggerApp::WriteSettings()
 
 bool CLoggerApp::OpenDocumentFile(const QString& path)
 {
+    // An unsaved download is not replaced without the user's word.
+    if (!doc_.MayCloseOpenLog())
+        return false;
     const QString full = QFileInfo(path).absoluteFilePath();
     if (!doc_.OnOpenDocument(full)) {
         RemoveFromRecentFileList(full);
@@ -266,6 +269,8 @@ bool CLoggerApp::OpenDocumentFile(const QString& path)
 
 void CLoggerApp::NewDocument()
 {
+    if (!doc_.MayCloseOpenLog())
+        return;
     doc_.OnNewDocument();
 }
 

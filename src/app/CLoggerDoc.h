@@ -20,6 +20,11 @@ public:
         virtual void RedrawChartNow() = 0;   // draws the store and makes currentLogName the title
         virtual void RepaintView() = 0;      // an ordinary repaint of the chart view
         virtual void DocumentTitleChanged(const QString& title) = 0;
+        // The question before an unsaved download is closed or replaced.
+        enum class UnsavedAnswer { Save, Discard, Stay };
+        virtual UnsavedAnswer AskAboutUnsavedLog(const QString& text) = 0;
+        // The file to save the log into, as Save As asks for it; empty for cancel.
+        virtual QString ChooseSavePath() = 0;
     };
 
     explicit CLoggerDoc(AppData& data);
@@ -39,15 +44,31 @@ public:
     bool lastOpenReadLog() const { return lastOpenReadLog_; }
 
     // Save As: the store as it is. The open log's path and name stay. Returns
-    // false after reporting a file that cannot be written.
+    // false after reporting a file that cannot be written. An unsaved download
+    // is saved whole (however narrowed the store is) and from then on is the
+    // open log at that path.
     bool OnSaveDocument(const QString& path);
+
+    // Asked before the open log is closed or replaced (another log opened, a
+    // new document, the program closing): true when that may go ahead. An
+    // unsaved download asks first: save it (staying when the save is
+    // cancelled or fails), discard it, or stay. Always true without a host.
+    bool MayCloseOpenLog();
+    static constexpr const char* UnsavedLogQuestion =
+        "The downloaded log %1 has not been saved. Do you want to save it first?";
 
     // The new, empty document (Ctrl+N and a start without a file).
     void OnNewDocument();
 
     // Reads the file at currentLogPath again and shows it; closes every pane.
-    // Returns false after reporting an empty, damaged or missing file.
+    // An unsaved download is restored from the copy kept of it instead.
+    // Returns false after reporting an empty, damaged or missing file; the
+    // store then keeps what it showed.
     bool LoadCurrentLog();
+    // Opens a log of the Logfiles folder (the file list) and shows it; closes
+    // every pane. A file that cannot be read is reported and leaves the open
+    // log, its name and path as they were.
+    bool OpenLogFile(const QString& path);
 
     // A message that arose before the main window existed (a file named on
     // the command line), handed over once to be shown; empty when none.
@@ -59,6 +80,10 @@ public:
 
 private:
     void showMessage(const QString& text);
+    // Reads path into the store; false after reporting why not.
+    bool readLog(const QString& path);
+    // Statistics, closing the panes and the drawing that end a load.
+    void showLoadedLog();
 
     AppData& data_;
     Host* host_ = nullptr;

@@ -4,6 +4,7 @@
 #include "app/ChartCursor.h"
 #include "chart/DrawChart.h"
 #include "link/AppData.h"
+#include "logdata/LogFile.h"
 #include "logdata/LogStore.h"
 
 #include <QEvent>
@@ -62,7 +63,7 @@ void CLoggerView::RedrawChartNow()
     else
         plotRect_ = CanDrawChart(store) ? ChartLayout::ForStore(rect(), store).plotRect() : PlotRect();
     repaint();
-    emit documentTitleChanged(store.currentLogName);
+    emit documentTitleChanged(OpenLogTitle(store));
 }
 
 void CLoggerView::InvalidateChart()

@@ -26,6 +26,7 @@
 #include "panes/CPropertiesPane.h"
 #include "panes/CSummaryPane.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -252,8 +253,13 @@ void CMainFrame::ShowSetupPane()
 
 void CMainFrame::EnableLoggerButtons(bool enabled)
 {
-    if (CPropertiesPane* setup = setupPane())
+    if (CPropertiesPane* setup = setupPane()) {
         setup->EnableLoggerButtons(enabled);
+        // Connect and Disconnect forget the setup read before: the grid shows
+        // no value of a logger that was connected earlier.
+        if (!app_.data().config.setupRead)
+            setup->ClearSetupValues();
+    }
 }
 
 void CMainFrame::ShowSetupValues()
@@ -435,7 +441,7 @@ CLoggerView* CMainFrame::CreateView()
 {
     auto* view = new CLoggerView(app_.data(), this);
     connect(view, &CLoggerView::documentTitleChanged, this,
-            [this](const QString& t) { app_.doc().SetTitle(OpenLogTitle(t)); });
+            [this](const QString& t) { app_.doc().SetTitle(TitleWithFileState(t)); });
     connect(view, &CLoggerView::readoutChanged, this,
             [this](const QString& time, const QString& ch1, const QString& ch2, const QString& ch3) {
                 setPaneText(4, time);
@@ -799,7 +805,7 @@ QWidget* CMainFrame::AttachPaneWindow(int paneId)
         connect(list, &CFileListPane::logRenamed, this, &CMainFrame::OpenLogRenamed);
         connect(list, &CFileListPane::logDeleted, this, [this](const QString& name) {
             if (IsOpenLog(name))
-                app_.doc().SetTitle(OpenLogTitle(app_.data().store.currentLogName));
+                app_.doc().SetTitle(TitleWithFileState(app_.data().store.currentLogName));
         });
         w = list;
         break;
@@ -1057,7 +1063,7 @@ bool CMainFrame::IsOpenLog(const QString& fileName) const
     return clean(open) == clean(app_.data().logFilePath(fileName));
 }
 
-QString CMainFrame::OpenLogTitle(const QString& name) const
+QString CMainFrame::TitleWithFileState(const QString& name) const
 {
     // A log whose file is gone is still shown, marked as no longer on disk.
     const QString path = app_.data().store.currentLogPath;
@@ -1074,15 +1080,37 @@ void CMainFrame::OpenLogRenamed(const QString& oldName, const QString& newName)
     LogStore& store = app_.data().store;
     store.currentLogName = newName;
     store.currentLogPath = app_.data().logFilePath(newName);
-    app_.doc().SetTitle(OpenLogTitle(newName));
+    app_.doc().SetTitle(TitleWithFileState(newName));
+}
+
+CLoggerDoc::Host::UnsavedAnswer CMainFrame::AskAboutUnsavedLog(const QString& text)
+{
+    if (questionHook)
+        return questionHook(text) ? UnsavedAnswer::Save : UnsavedAnswer::Discard;
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(CLoggerApp::ApplicationTitle), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    // Plain words on the buttons: save it, discard it, or stay.
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Save"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Discard"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return UnsavedAnswer::Save;
+    case QMessageBox::No: return UnsavedAnswer::Discard;
+    default: return UnsavedAnswer::Stay;
+    }
+}
+
+QString CMainFrame::ChooseSavePath()
+{
+    return ChooseFile(true);
 }
 
 void CMainFrame::OpenFromFileList(const QString& fileName)
 {
-    LogStore& store = app_.data().store;
-    store.currentLogName = fileName;
-    store.currentLogPath = app_.data().logFilePath(fileName);
-    app_.doc().LoadCurrentLog();
+    CLoggerDoc& doc = app_.doc();
+    if (doc.MayCloseOpenLog())
+        doc.OpenLogFile(app_.data().logFilePath(fileName));
     UpdateCommandUI();
 }
 
@@ -1115,6 +1143,11 @@ void CMainFrame::SaveLayouts()
 
 void CMainFrame::closeEvent(QCloseEvent* e)
 {
+    // An unsaved download is not closed without the user's word.
+    if (!app_.doc().MayCloseOpenLog()) {
+        e->ignore();
+        return;
+    }
     SaveLayouts();
     e->accept();
 }

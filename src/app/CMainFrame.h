@@ -145,6 +145,9 @@ public:
     void RedrawChartNow() override;
     void RepaintView() override;
     void DocumentTitleChanged(const QString& title) override;
+    // Save, Discard or Cancel; the question hook answers Save (yes) or Discard (no).
+    UnsavedAnswer AskAboutUnsavedLog(const QString& text) override;
+    QString ChooseSavePath() override;
 
     // IPaneActions
     void ShowSetupPane() override;
@@ -193,7 +196,7 @@ private:
     // Whether a file of the Logfiles folder is the open log.
     bool IsOpenLog(const QString& fileName) const;
     // The document title of the open log: its name, marked when its file is gone.
-    QString OpenLogTitle(const QString& name) const;
+    QString TitleWithFileState(const QString& name) const;
     void OpenLogRenamed(const QString& oldName, const QString& newName);
     void RunDateQuery(int fromDate, int toDate);
     void SaveLayouts();

@@ -233,6 +233,7 @@ void LinkSession::endConnection(LinkFailure why, bool announce)
     panes_.Pause(DisconnectPauseMs);
     connected_ = false;
     activeCommand_ = NoCommand;
+    app_.config.ForgetSetup();
     panes_.EnableLoggerButtons(connected_);
     disconnecting_ = false;
 
@@ -262,6 +263,8 @@ void LinkSession::onIdentifyAnswer(const uint8_t* frame, ResponseOutcome outcome
         return;
     }
     LoggerConfig& config = app_.config;
+    // Nothing read from a logger connected before may be written to this one.
+    config.ForgetSetup();
     config.TakeIdentifyAnswer(frame);
     ApplyLoggerType(config, config.loggerType);
     connected_ = true;
@@ -359,6 +362,11 @@ void LinkSession::WriteSetup()
 {
     if (!connected_) {
         endExchange({LinkExchange::WriteSetup, LinkFailure::NotConnected, {}});
+        return;
+    }
+    // Only a setup read from this logger since connecting may go back to it.
+    if (!app_.config.setupRead) {
+        endExchange({LinkExchange::WriteSetup, LinkFailure::SetupNotRead, {}});
         return;
     }
     if (!messages_.AskOkCancel(WriteQuestionText)) {

@@ -71,7 +71,8 @@ public:
     // an exchange still waiting ends with LinkFailure::Disconnected.
     void Disconnect();
     void ReadSetup();
-    // Asks first; refuses a block whose interval is below 2.
+    // Refuses a block not read from the connected logger since it was
+    // connected; asks; refuses a block whose interval is below 2.
     void WriteSetup();
     void SetClock();
     // Asks first ("Confirm"); erases every log in the logger.

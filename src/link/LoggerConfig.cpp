@@ -109,6 +109,20 @@ void LoggerConfig::TakeSetupAnswer(const uint8_t* frame)
     celsius = frame[65];
     startMode = frame[66];
     startDelay = qFromLittleEndian<qint32>(frame + 67);
+    setupRead = true;
+}
+
+void LoggerConfig::ForgetSetup()
+{
+    std::memset(model, 0, sizeof model);
+    logInterval = 0;
+    logCount = 0;
+    memoryCapacity = 0;
+    for (float& offset : channelOffset)
+        offset = 0.0f;
+    startMode = 0;
+    startDelay = 0;
+    setupRead = false;
 }
 
 int LoggerConfig::BuildWriteRequest(uint8_t* tx) const
@@ -138,10 +152,9 @@ void LoggerConfig::SetLoggerName(const QString& text)
 
 bool LoggerConfig::SetLoggerId(const QString& text)
 {
-    std::memset(loggerId, 0, sizeof loggerId);
     const QByteArray bytes = text.toLatin1();
     if (bytes.size() < IdentityLength)
-        return false;
+        return false;  // the identity stays: a write must not send ten zero bytes
     std::memcpy(loggerId, bytes.constData(), IdentityLength);
     return true;
 }

@@ -7,7 +7,9 @@
 
 // One per process, filled from the identify ('R') and read-setup ('T')
 // answers, edited in the setup pane and sent whole with the write request
-// ('U'). Not cleared on disconnect.
+// ('U'). What only the read-setup answer brings is forgotten when a logger is
+// connected or disconnected, so that a write never sends another logger's
+// interval or calibration.
 struct LoggerConfig {
     char loggerId[10] = {};     // 10 ASCII characters, no terminator
     char loggerName[25] = {};   // at most 24 characters and a zero
@@ -26,16 +28,23 @@ struct LoggerConfig {
     int32_t startDelay = 0;
     int32_t channelCount = 0;   // from the type table, on identify only
     uint8_t channelKind[3] = {};
+    // A read-setup answer of the connected logger has been taken since it
+    // was connected; only then may the block be written back.
+    bool setupRead = false;
 
     // Copy the fields of a 51-byte 'R' answer / a 76-byte 'T' answer.
     void TakeIdentifyAnswer(const uint8_t* frame);
-    void TakeSetupAnswer(const uint8_t* frame);
+    void TakeSetupAnswer(const uint8_t* frame);  // also sets setupRead
+    // Clears what only the read-setup answer brings (model, interval,
+    // counters, offsets, start mode and delay) and setupRead; keeps what the
+    // identify answer fills.
+    void ForgetSetup();
     // Builds the 65-byte 'U' request into tx (at least 65 bytes); returns its length.
     int BuildWriteRequest(uint8_t* tx) const;
 
     // Setters from the setup pane's texts.
     void SetLoggerName(const QString& text);
-    // False (and loggerId all zero) for a text shorter than 10 characters;
+    // False for a text shorter than 10 characters, loggerId left as it was;
     // the caller shows SerialNumberMessage.
     bool SetLoggerId(const QString& text);
     void SetLogInterval(int value);
@@ -56,6 +65,7 @@ struct LoggerConfig {
     QString startModeText() const;  // "No delay", "Delay", "Timer"
     static QString offsetText(float offset);  // "%3.1f"
 };
+
 
 inline constexpr const char* SerialNumberMessage =
     "Failed to synchronize configuration to the logger: The SN must includes 10 characters.";

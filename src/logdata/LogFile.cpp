@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -120,7 +121,11 @@ QString stampPart(const LogStore& store, const QDateTime& now)
 
 }  // namespace
 
-LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& displayName)
+namespace {
+
+// Reads the file straight into `store`, field by field; a failure part-way
+// leaves it holding part of the file.
+LogReadResult readInto(QIODevice& stream, LogStore& store, const QString& displayName)
 {
     const qint64 size = stream.size() - stream.pos();
     if (size <= 0)
@@ -169,8 +174,7 @@ LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& dis
     uint32_t i = 0;
     while (i < count) {
         if (!in.ensure(LogRecordSize)) {
-            // Only a device error gets here (the length was checked); keep what
-            // was read rather than announcing records that are not there.
+            // Only a device error gets here (the length was checked).
             store.recordCount = i;
             return fail(LogReadError::ReadFailed,
                         QStringLiteral("The log file %1 could not be read: %2.").arg(displayName, stream.errorString()));
@@ -186,6 +190,18 @@ LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& dis
         in.consume(size_t(whole) * LogRecordSize);
     }
     return {};
+}
+
+}  // namespace
+
+LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& displayName)
+{
+    // Read into the scratch store; only a whole, sound file is taken over.
+    LogStore& scratch = store.Scratch();
+    const LogReadResult read = readInto(stream, scratch, displayName);
+    if (read.ok())
+        store.TakeOver(scratch);
+    return read;
 }
 
 LogReadResult ReadLogFile(const QString& path, LogStore& store)
@@ -254,6 +270,46 @@ QString TemporaryLogName(const LogStore& store, const QDateTime& now)
 
 namespace {
 
+// The logger identity held by an existing log file, or nothing when the file
+// is not a sound log: too short for its header, more records than a log
+// holds, or shorter than the records it announces.
+std::optional<QByteArray> soundLogIdentity(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray header = file.read(LogHeaderSize);
+    if (header.size() < LogHeaderSize)
+        return std::nullopt;
+    const uint32_t count = le32(reinterpret_cast<const unsigned char*>(header.constData()));
+    if (count > LogCapacity || file.size() < LogHeaderSize + qint64(count) * LogRecordSize)
+        return std::nullopt;
+    return header.mid(33, 10);
+}
+
+// Two loggers may carry the same name and end their logs in the same minute.
+// A download replaces only a sound log of its own logger; otherwise it takes
+// the first name "<base>_2.logu", "<base>_3.logu", … that is free or holds its
+// own logger's log. The suffix keeps the name's group (the text before the
+// first "_") unchanged.
+QString ownOrFreeName(const QString& folder, const QString& name, const LogStore& store)
+{
+    static constexpr int MostSuffixes = 10000;
+    const QByteArray ownId(store.loggerId, sizeof store.loggerId);
+    const QString base = name.chopped(int(std::strlen(".logu")));
+    for (int n = 1; n <= MostSuffixes; ++n) {
+        const QString candidate = n == 1 ? name : QStringLiteral("%1_%2.logu").arg(base).arg(n);
+        const QFileInfo info(folder + candidate);
+        if (!info.exists() && !info.isSymLink())
+            return candidate;
+        // A log without records never replaces one (it can only be an empty
+        // download, named after the computer's clock).
+        if (store.recordCount > 0 && info.isFile() && soundLogIdentity(info.filePath()) == ownId)
+            return candidate;
+    }
+    return {};  // every name taken: the save fails rather than replace another log
+}
+
 bool writeWhole(const QString& path, const LogStore& store)
 {
     QSaveFile file(path);
@@ -273,29 +329,45 @@ SaveLogResult SaveDownloadedLog(LogStore& store, const QString& programFolder, c
     const QString folder = programFolder + QStringLiteral("Logfiles/");
     const QString ownName = SavedLogName(store, now);
     const QString ownPath = folder + ownName;
-    store.currentLogName = ownName;
 
     SaveLogResult result;
-    QString path = ownPath;
+    QString name = ownName;
     const QString loggerName = QString::fromLatin1(store.loggerName, int(strnlen(store.loggerName, 24)));
     if (!IsValidFileNamePart(loggerName)) {
-        const QString tempName = TemporaryLogName(store, now);
-        path = folder + tempName;
-        store.currentLogName = tempName;
+        name = TemporaryLogName(store, now);
         result.kind = SaveLogResult::SavedUnderTemporaryName;
-        result.message = QStringLiteral("The file name is invalid: %1. Please change the logger name in the setup panel. "
-                                        "All the logs have been saved in the temporary file: %2.")
-                             .arg(ownPath, path);
     } else {
         result.kind = SaveLogResult::Saved;
     }
+    const QString freeName = ownOrFreeName(folder, name, store);
+    if (!freeName.isEmpty())
+        name = freeName;
+    const QString path = folder + name;
+    store.currentLogName = name;
+    if (result.kind == SaveLogResult::SavedUnderTemporaryName)
+        result.message = QStringLiteral("The file name is invalid: %1. Please change the logger name in the setup panel. "
+                                        "All the logs have been saved in the temporary file: %2.")
+                             .arg(ownPath, path);
 
     result.path = path;
-    if (!writeWhole(path, store)) {
+    if (freeName.isEmpty() || !writeWhole(path, store)) {
         result.kind = SaveLogResult::Failed;
         result.message = QStringLiteral("All the logs have been downloaded. But the data cannot be saved into %1.").arg(path);
+        // The download stays the open log, unsaved: no file is named as the
+        // open log (the one opened before must not come back in its place),
+        // and the whole log is kept to show again and to save with Save As.
+        store.currentLogPath.clear();
+        store.KeepUnsaved();
         return result;
     }
     store.currentLogPath = path;
+    store.ForgetUnsaved();
     return result;
+}
+
+QString OpenLogTitle(const LogStore& store)
+{
+    if (store.unsaved())
+        return store.currentLogName + QStringLiteral(" (not saved)");
+    return store.currentLogName;
 }

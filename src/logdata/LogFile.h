@@ -34,9 +34,10 @@ struct LogReadResult {
 };
 
 // Reads one file into the store, in 64 KiB chunks decoded record by record.
-// The header and the length are checked before anything is put into the
-// store, so a refused file leaves the store with the log it had. displayName
-// names the file in messages. Does not compute the statistics.
+// The file is read into the store's scratch store and taken over only when
+// it was read whole, so a refused file or a read that fails part-way leaves
+// the store with the log it had. displayName names the file in messages.
+// Does not compute the statistics.
 LogReadResult ReadLogFile(QIODevice& stream, LogStore& store, const QString& displayName);
 LogReadResult ReadLogFile(const QString& path, LogStore& store);
 
@@ -56,11 +57,20 @@ QString SavedLogName(const LogStore& store, const QDateTime& now);
 QString TemporaryLogName(const LogStore& store, const QDateTime& now);
 
 // Saves the store as a new file in <programFolder>Logfiles/ (programFolder ends
-// with a separator). A file of the same name is replaced only once the new one
-// is complete. Sets currentLogName, and currentLogPath when a file was written.
+// with a separator). A file of the same name is replaced only when it is a
+// sound log of the same loggerId, and only once the new one is complete;
+// otherwise the log goes to the first free "<name>_2.logu", "<name>_3.logu", ….
+// Sets currentLogName, and currentLogPath when a file was written. When no
+// file can be written the download stays the open log, unsaved:
+// currentLogPath becomes empty and the store keeps the whole log
+// (LogStore::unsaved()).
 struct SaveLogResult {
     enum Kind { Saved, SavedUnderTemporaryName, Failed } kind = Failed;
     QString path;     // the file written, or the one that could not be written
     QString message;  // for the user; empty when saved under its own name
 };
 SaveLogResult SaveDownloadedLog(LogStore& store, const QString& programFolder, const QDateTime& now);
+
+// The document title of the open log: its file name, marked when the log is
+// a download that could not be saved.
+QString OpenLogTitle(const LogStore& store);

@@ -1,6 +1,7 @@
 // Statistics, chart scale and narrowing of the record store.
 #include "logdata/LogStore.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -8,8 +9,73 @@ LogStore::LogStore()
     : timestamps_(new char[size_t(LogCapacity) * TimestampLength]()),
       values_(new float[size_t(LogCapacity) * 3]())
 {
+    PointValueArrays();
+}
+
+void LogStore::PointValueArrays()
+{
     for (int c = 1; c <= 3; ++c)
         value[c] = values_.get() + size_t(c - 1) * LogCapacity;
+}
+
+LogStore& LogStore::Scratch()
+{
+    if (!scratch_)
+        scratch_ = std::make_unique<LogStore>();
+    return *scratch_;
+}
+
+void LogStore::TakeOver(LogStore& from)
+{
+    if (&from == this)
+        return;
+    std::memcpy(loggerName, from.loggerName, sizeof loggerName);
+    loggerName[24] = 0;
+    std::memcpy(loggerId, from.loggerId, sizeof loggerId);
+    celsius = from.celsius;
+    recordCount = std::min(from.recordCount, LogCapacity);
+    channelCount = from.channelCount;
+    std::memcpy(channelKind, from.channelKind, sizeof channelKind);
+    for (int c = 0; c < 3; ++c)
+        unitText[c] = from.unitText[c];
+    timestamps_.swap(from.timestamps_);
+    values_.swap(from.values_);
+    PointValueArrays();
+    from.PointValueArrays();
+}
+
+void LogStore::CopyLogFrom(const LogStore& from)
+{
+    std::memcpy(loggerName, from.loggerName, sizeof loggerName);
+    loggerName[24] = 0;
+    std::memcpy(loggerId, from.loggerId, sizeof loggerId);
+    celsius = from.celsius;
+    recordCount = std::min(from.recordCount, LogCapacity);
+    channelCount = from.channelCount;
+    std::memcpy(channelKind, from.channelKind, sizeof channelKind);
+    for (int c = 0; c < 3; ++c)
+        unitText[c] = from.unitText[c];
+    std::memcpy(timestamps_.get(), from.timestamps_.get(), size_t(recordCount) * TimestampLength);
+    for (int c = 1; c <= 3; ++c)
+        std::memcpy(value[c], from.value[c], size_t(recordCount) * sizeof(float));
+    currentLogName = from.currentLogName;
+}
+
+void LogStore::KeepUnsaved()
+{
+    if (!unsavedCopy_)
+        unsavedCopy_ = std::make_unique<LogStore>();
+    unsavedCopy_->CopyLogFrom(*this);
+    unsaved_ = true;
+}
+
+bool LogStore::RestoreUnsaved()
+{
+    if (!unsaved_)
+        return false;
+    CopyLogFrom(*unsavedCopy_);
+    currentLogPath.clear();
+    return true;
 }
 
 int32_t StepForRange(uint32_t range)
@@ -83,7 +149,8 @@ void LogStore::ComputeStatistics()
         aveValue[c - 1] = float(sum / float(n));
     }
 
-    const bool three = channelCount == 3;
+    // A damaged count above 3 is drawn as three channels: channel 3 counts in axis 0.
+    const bool three = channelCount >= 3;
     axisTop[0] = truncScale(maxValue[0] + 1);
     if (three && float(axisTop[0]) < maxValue[2])
         axisTop[0] = truncScale(maxValue[2] + 1);

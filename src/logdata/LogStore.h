@@ -63,9 +63,39 @@ public:
     char* timestampData() { return timestamps_.get(); }
     const char* timestampData() const { return timestamps_.get(); }
 
+    // A second store of the same capacity, made on first use and then kept,
+    // that a file is read into before this store takes it over, so that a read
+    // that fails part-way leaves the open log as it was.
+    LogStore& Scratch();
+    // Takes the log that `from` holds: identity, counts, kinds, unit texts and
+    // the records, by swapping the record arrays (no copy); `from` is left
+    // with this store's old arrays. Statistics, scale, the open log's path and
+    // name and statsPending are this store's own and stay.
+    void TakeOver(LogStore& from);
+
+    // A downloaded log that could not be saved is kept whole while it is the
+    // open log (currentLogPath is then empty): reading the open log again
+    // restores it from here rather than from any file.
+    bool unsaved() const { return unsaved_; }
+    // Keeps a copy of the log the store holds now (identity, records, name).
+    void KeepUnsaved();
+    // Puts the kept log back into the store; false when none is kept.
+    bool RestoreUnsaved();
+    // The kept log, for saving it; nullptr when none is kept.
+    const LogStore* unsavedLog() const { return unsaved_ ? unsavedCopy_.get() : nullptr; }
+    // The open log is saved, or another log took its place.
+    void ForgetUnsaved() { unsaved_ = false; }
+
 private:
+    void PointValueArrays();
+    // Copies identity, counts, kinds, unit texts, records and currentLogName.
+    void CopyLogFrom(const LogStore& from);
+
     std::unique_ptr<char[]> timestamps_;
     std::unique_ptr<float[]> values_;
+    std::unique_ptr<LogStore> scratch_;
+    std::unique_ptr<LogStore> unsavedCopy_;  // made on first use and kept
+    bool unsaved_ = false;
 };
 
 // Grid step for a scale range.

@@ -2,7 +2,6 @@
 #include "panes/CPropertiesPane.h"
 
 #include "link/AppData.h"
-#include "logdata/Units.h"
 #include "panes/PropertyGrid.h"
 
 #include <QIcon>
@@ -11,61 +10,21 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <vector>
+#include <cstring>
 
 namespace {
 
 using Kind = PropertyGrid::Kind;
 
-struct ItemRow {
-    int id;
-    Kind kind;
-    const char* caption;
-    const char* description;
-    QStringList entries;
-};
-
-struct CategoryRow {
-    const char* caption;
-    std::vector<ItemRow> items;
-};
-
-// The grid as the user sees it, top to bottom. The thresholds run 101, 103,
-// 102, 104 so that their captions count 1 to 4.
-const std::vector<CategoryRow>& GridRows()
+Kind KindOf(SetupEditor editor)
 {
-    static const std::vector<CategoryRow> rows = {
-        {"Configuration",
-         {
-             {CPropertiesPane::NameItem, Kind::Text, "1. Name", "Logger Name", {}},
-             {CPropertiesPane::TypeItem, Kind::ReadOnly, "2. Type.", "", {}},
-             {CPropertiesPane::ModelItem, Kind::ReadOnly, "3. Model", "", {}},
-             {CPropertiesPane::SerialItem, Kind::Text, "4. Serial No.", "", {}},
-             {CPropertiesPane::IntervalItem, Kind::Integer, "5. LOG Interval(s)", "2-43200", {}},
-             {CPropertiesPane::LogCountItem, Kind::ReadOnly, "6. Log Count", "", {}},
-             {CPropertiesPane::CapacityItem, Kind::ReadOnly, "7. Memory Capacity", "", {}},
-             {CPropertiesPane::UnitItem, Kind::List, "8. Temperature Unit", "", {"F", "C"}},
-         }},
-        {"Start Mode",
-         {
-             {CPropertiesPane::StartModeItem, Kind::List, "1. Start Mode", "", {"No delay", "Delay", "Timer"}},
-             {CPropertiesPane::DelayItem, Kind::Text, "2. Delay/Timer", "", {}},
-         }},
-        {"Threshold",
-         {
-             {CPropertiesPane::Ch1HighItem, Kind::Text, "1. Ch1 High", "", {}},
-             {CPropertiesPane::Ch1LowItem, Kind::Text, "2. Ch1 Low", "", {}},
-             {CPropertiesPane::Ch2HighItem, Kind::Text, "3. Ch2 High", "", {}},
-             {CPropertiesPane::Ch2LowItem, Kind::Text, "4. Ch2 Low", "", {}},
-         }},
-        {"Offset",
-         {
-             {CPropertiesPane::Offset1Item, Kind::Text, "1. CH1 Offset", "", {}},
-             {CPropertiesPane::Offset2Item, Kind::Text, "2. CH2 Offset", "", {}},
-             {CPropertiesPane::Offset3Item, Kind::Text, "3. CH3 Offset", "", {}},
-         }},
-    };
-    return rows;
+    switch (editor) {
+    case SetupEditor::Text: return Kind::Text;
+    case SetupEditor::Integer: return Kind::Integer;
+    case SetupEditor::List: return Kind::List;
+    case SetupEditor::ReadOnly: break;
+    }
+    return Kind::ReadOnly;
 }
 
 constexpr int ButtonSide = 29;
@@ -133,13 +92,21 @@ QToolButton* CPropertiesPane::MakeButton(const char* name, const QString& icon, 
 
 void CPropertiesPane::BuildGrid()
 {
-    for (const CategoryRow& category : GridRows()) {
-        const int index = grid_->addCategory(QString::fromLatin1(category.caption));
-        for (const ItemRow& row : category.items)
-            grid_->addItem(row.id, row.kind, QString::fromLatin1(row.caption), QString::fromLatin1(row.description),
-                           row.entries);
-        grid_->setCategoryExpanded(index, true);
+    // The setup block's one table of fields, a category starting where its name changes.
+    const char* category = nullptr;
+    int index = -1;
+    for (const SetupField& field : SetupFields()) {
+        if (!category || std::strcmp(category, field.category) != 0) {
+            if (index >= 0)
+                grid_->setCategoryExpanded(index, true);
+            category = field.category;
+            index = grid_->addCategory(QString::fromLatin1(category));
+        }
+        grid_->addItem(field.id, KindOf(field.editor), QString::fromLatin1(field.caption),
+                       QString::fromLatin1(field.description), field.entries);
     }
+    if (index >= 0)
+        grid_->setCategoryExpanded(index, true);
 }
 
 void CPropertiesPane::resizeEvent(QResizeEvent* event)
@@ -168,81 +135,33 @@ void CPropertiesPane::EnableLoggerButtons(bool enabled)
 void CPropertiesPane::ShowSetupValues()
 {
     const LoggerConfig& c = data_.config;
-    grid_->setValue(NameItem, c.loggerNameText());
-    grid_->setValue(TypeItem, QString::fromLatin1(TypeName(c.loggerType)));
-    grid_->setValue(ModelItem, c.modelText());
-    grid_->setValue(SerialItem, c.loggerIdText());
-    // The counters are shown as "%d" shows them, so an interval read from the
-    // logger goes back unchanged through the integer item.
-    grid_->setValue(IntervalItem, QString::number(int32_t(c.logInterval)));
-    grid_->setValue(LogCountItem, QString::number(int32_t(c.logCount)));
-    grid_->setValue(CapacityItem, QString::number(c.memoryCapacity));
-    grid_->setValue(UnitItem, c.celsiusText());
-    grid_->setValue(Offset1Item, LoggerConfig::offsetText(c.channelOffset[0]));
-    grid_->setValue(Offset2Item, LoggerConfig::offsetText(c.channelOffset[1]));
-    grid_->setValue(Offset3Item, LoggerConfig::offsetText(c.channelOffset[2]));
-    grid_->setValue(Ch1HighItem, QString::number(c.alarmHigh1));
-    grid_->setValue(Ch1LowItem, QString::number(c.alarmLow1));
-    grid_->setValue(Ch2HighItem, QString::number(c.alarmHigh2));
-    grid_->setValue(Ch2LowItem, QString::number(c.alarmLow2));
-    // A start mode the pane has no name for is shown as its number, so the
-    // user sees what the logger holds.
-    grid_->setValue(StartModeItem, c.startMode <= 2 ? c.startModeText() : QString::number(c.startMode));
-    grid_->setValue(DelayItem, QString::number(c.startDelay));
+    for (const SetupField& field : SetupFields())
+        grid_->setValue(field.id, field.shownText(c));
+}
+
+void CPropertiesPane::ClearSetupValues()
+{
+    for (const SetupField& field : SetupFields())
+        grid_->setValue(field.id, QString());
 }
 
 void CPropertiesPane::OnItemValueChanged(int id, const QString& text)
 {
+    const SetupField* field = FindSetupField(id);
+    if (!field || !field->apply)
+        return;  // read-only items change nothing
     LoggerConfig& c = data_.config;
-    switch (id) {
-    case NameItem:
-        c.SetLoggerName(text);
-        break;
-    case SerialItem:
-        if (!c.SetLoggerId(text))
-            ShowSerialNumberMessage();
-        break;
-    case IntervalItem:
-        c.SetLogInterval(grid_->intValue(IntervalItem));
-        break;
-    case UnitItem:
-        c.SetCelsius(text);
-        break;
-    case StartModeItem:
-        c.SetStartMode(text);
-        break;
-    case DelayItem:
-        c.SetStartDelay(text);
-        break;
-    case Ch1HighItem:
-        c.SetAlarmHigh1(text);
-        break;
-    case Ch1LowItem:
-        c.SetAlarmLow1(text);
-        break;
-    case Ch2HighItem:
-        c.SetAlarmHigh2(text);
-        break;
-    case Ch2LowItem:
-        c.SetAlarmLow2(text);
-        break;
-    case Offset1Item:
-        c.SetChannelOffset(0, text);
-        break;
-    case Offset2Item:
-        c.SetChannelOffset(1, text);
-        break;
-    case Offset3Item:
-        c.SetChannelOffset(2, text);
-        break;
-    default:
-        break;  // read-only items change nothing
-    }
+    const SetupEditResult result = field->apply(c, text);
+    if (result.ok)
+        return;
+    // The field keeps its value, and the item shows it again, so the grid
+    // never shows what would not be sent.
+    grid_->setValue(id, field->shownText(c));
+    ShowRefusal(result.message);
 }
 
-void CPropertiesPane::ShowSerialNumberMessage()
+void CPropertiesPane::ShowRefusal(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(MessageCaption), QString::fromLatin1(SerialNumberMessage),
-                    QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(MessageCaption), text, QMessageBox::Ok, this);
     box.exec();
 }

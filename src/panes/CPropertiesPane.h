@@ -2,6 +2,8 @@
 // the buttons that read it, write it and set the logger's clock.
 #pragma once
 
+#include "link/SetupFields.h"
+
 #include <QRect>
 #include <QWidget>
 
@@ -9,8 +11,8 @@ struct AppData;
 class PropertyGrid;
 class QToolButton;
 
-// Every edit goes into LoggerConfig at once; nothing reaches the logger until
-// the write button. The grid is refilled from LoggerConfig only through
+// Every edit that fits goes into LoggerConfig at once; nothing reaches the
+// logger until the write button. The grid is refilled from LoggerConfig only through
 // ShowSetupValues(). The buttons only emit their signals; the main frame runs
 // the exchanges.
 class CPropertiesPane : public QWidget {
@@ -18,23 +20,23 @@ class CPropertiesPane : public QWidget {
 public:
     // Grid item ids.
     enum ItemId {
-        NameItem = 106,
-        TypeItem = 107,
-        ModelItem = 108,
-        SerialItem = 109,
-        IntervalItem = 114,
-        LogCountItem = 121,
-        CapacityItem = 122,
-        UnitItem = 5,
-        StartModeItem = 105,
-        DelayItem = 110,
-        Ch1HighItem = 101,
-        Ch1LowItem = 103,
-        Ch2HighItem = 102,
-        Ch2LowItem = 104,
-        Offset1Item = 2,
-        Offset2Item = 3,
-        Offset3Item = 4,
+        NameItem = setupitem::Name,
+        TypeItem = setupitem::Type,
+        ModelItem = setupitem::Model,
+        SerialItem = setupitem::Serial,
+        IntervalItem = setupitem::Interval,
+        LogCountItem = setupitem::LogCount,
+        CapacityItem = setupitem::Capacity,
+        UnitItem = setupitem::Unit,
+        StartModeItem = setupitem::StartMode,
+        DelayItem = setupitem::Delay,
+        Ch1HighItem = setupitem::Ch1High,
+        Ch1LowItem = setupitem::Ch1Low,
+        Ch2HighItem = setupitem::Ch2High,
+        Ch2LowItem = setupitem::Ch2Low,
+        Offset1Item = setupitem::Offset1,
+        Offset2Item = setupitem::Offset2,
+        Offset3Item = setupitem::Offset3,
     };
 
     // Where the children go in a pane of width w and height h.
@@ -53,6 +55,9 @@ public:
 
     // Puts every value of LoggerConfig into its item.
     void ShowSetupValues();
+    // Empties every item, as when the pane was made: no value of a logger
+    // connected before is shown.
+    void ClearSetupValues();
     // Enables or disables the three logger buttons together.
     void EnableLoggerButtons(bool enabled);
 
@@ -73,9 +78,10 @@ private:
     void BuildGrid();
     void ApplyLayout(int w, int h);
     QToolButton* MakeButton(const char* name, const QString& icon, const QString& tip);
-    // Applies the user's edit of one item to LoggerConfig.
+    // Applies the user's edit of one item to LoggerConfig; an edit that does
+    // not fit is refused with a message and the item shows the kept value.
     void OnItemValueChanged(int id, const QString& text);
-    void ShowSerialNumberMessage();
+    void ShowRefusal(const QString& text);
 
     AppData& data_;
     PropertyGrid* grid_ = nullptr;

@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QDockWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -280,6 +281,28 @@ TEST_F(LoggerCommandsTest, ReadSetupFillsTheGrid)
     EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
 }
 
+TEST_F(LoggerCommandsTest, ReconnectShowsNothingOfTheSetupReadBeforeAndWritesNothingUntilRead)
+{
+    StartLogger();
+    StartProgram();
+    Connect();
+    ReadSetup();
+    ASSERT_EQ(grid().value(P::IntervalItem), QStringLiteral("600"));
+
+    frame->action(cmd::Disconnect)->trigger();
+    for (int id : grid().itemIds())
+        EXPECT_EQ(grid().value(id), id == P::IntervalItem ? "0" : "") << "after Disconnect: " << id;
+    Connect();
+    for (int id : grid().itemIds())
+        EXPECT_EQ(grid().value(id), id == P::IntervalItem ? "0" : "") << "after Connect: " << id;
+
+    // Write before a read of this connection: the message, no question, nothing sent.
+    setup().writeButton()->click();
+    ASSERT_TRUE(answerer->WaitForText(QStringLiteral("Please read the setup from the logger first."))) << Texts();
+    EXPECT_FALSE(answerer->Saw(WriteQuestion)) << Texts();
+    EXPECT_EQ(Requests('U'), 0);
+}
+
 TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
 {
     StartLogger();
@@ -295,9 +318,18 @@ TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
     Commit(P::UnitItem, QStringLiteral("C"));
     EXPECT_EQ(config().celsius, 1);
     Commit(P::UnitItem, QStringLiteral("F"));
+    // A threshold that does not fit the logger's byte is refused, not wrapped.
+    const int8_t high1 = config().alarmHigh1;
+    answerer->Clear();
     Commit(P::Ch1HighItem, QStringLiteral("300"));
+    ASSERT_TRUE(answerer->WaitForText(
+        QStringLiteral("Ch1 High must be a whole number from -128 to 127; \"300\" was not taken.")))
+        << Texts();
+    EXPECT_EQ(config().alarmHigh1, high1);
+    EXPECT_EQ(grid().value(P::Ch1HighItem), QString::number(high1));
+    Commit(P::Ch1HighItem, QStringLiteral("44"));
     EXPECT_EQ(config().alarmHigh1, 44);
-    EXPECT_EQ(grid().value(P::Ch1HighItem), QStringLiteral("300"));
+    answerer->Clear();
     Commit(P::Offset1Item, QStringLiteral("-1.25"));
     EXPECT_FLOAT_EQ(config().channelOffset[0], -1.25f);
 
@@ -317,15 +349,15 @@ TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
     EXPECT_EQ(Requests('U'), 0);
     answerer->decide = nullptr;
 
-    // A serial number of 9 characters: the message, and the identity all zero.
+    // A serial number of 9 characters: the message, and the identity kept.
     answerer->Clear();
     Commit(P::SerialItem, QStringLiteral("123456789"));
     ASSERT_TRUE(answerer->WaitForText(
         QStringLiteral("Failed to synchronize configuration to the logger: The SN must includes 10 characters.")))
         << Texts();
     EXPECT_EQ(answerer->seen().back().title, QStringLiteral("VORNA Logger"));
-    EXPECT_EQ(std::memcmp(config().loggerId, "\0\0\0\0\0\0\0\0\0\0", 10), 0);
-    EXPECT_EQ(grid().value(P::SerialItem), QStringLiteral("123456789"));
+    EXPECT_EQ(std::memcmp(config().loggerId, "LAB0000042", 10), 0);
+    EXPECT_EQ(grid().value(P::SerialItem), QStringLiteral("LAB0000042"));
 
     Commit(P::IntervalItem, QStringLiteral("2"));
     answerer->Clear();
@@ -335,8 +367,7 @@ TEST_F(LoggerCommandsTest, GridEditsAreWrittenAndReadBack)
     EXPECT_EQ(Requests('U'), 1);
     EXPECT_FALSE(ProgressShown());
 
-    // The logger reports the new setup; it kept its serial number, since the
-    // request carried ten zero bytes.
+    // The logger reports the new setup and its own serial number.
     ReadSetup();
     EXPECT_EQ(grid().value(P::NameItem), QStringLiteral("ABCDEFGHIJKLMNOP"));
     EXPECT_EQ(grid().value(P::UnitItem), QStringLiteral("F"));
@@ -429,6 +460,88 @@ TEST_F(LoggerCommandsTest, DownloadSavesListsAndDrawsTheLog)
     frame->UpdateCommandUI();
     for (int id : {cmd::DataList, cmd::Query, cmd::SaveTxt, cmd::Setup, cmd::Download})
         EXPECT_TRUE(Enabled(id)) << id;
+}
+
+TEST_F(LoggerCommandsTest, FailedSaveKeepsTheDownloadOpenUntilSavedOrDiscarded)
+{
+    StartLogger();
+    StartProgram(true);
+    // A log opened before, whose file must never come back in the download's place.
+    const QString previous = home.path() + QStringLiteral("/Logfiles/OLD_20110308_1500.logu");
+    ASSERT_TRUE(apptest::WriteSampleLog(previous, 1, 7, "OLD"));
+    ASSERT_TRUE(app->OpenDocumentFile(previous));
+    // A file where the Logfiles folder should be: the download cannot be saved.
+    ASSERT_TRUE(QFile::rename(home.path() + QStringLiteral("/Logfiles"), home.path() + QStringLiteral("/kept")));
+    ASSERT_TRUE(apptest::WriteBytes(home.path() + QStringLiteral("/Logfiles"), "not a folder"));
+    Connect();
+
+    frame->action(cmd::Download)->trigger();
+    ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
+    EXPECT_TRUE(answerer->seen().front().text.contains(QStringLiteral("But the data cannot be saved into"))) << Texts();
+    LogStore& store = app->data().store;
+    ASSERT_EQ(store.recordCount, 300u);
+    const QString name = store.currentLogName;
+    EXPECT_TRUE(name.startsWith(QStringLiteral("LAB FRIDGE_"))) << name.toStdString();
+    const QString title = name + QStringLiteral(" (not saved) - Tessaview U");
+    EXPECT_EQ(frame->windowTitle(), title);
+
+    auto expectWholeDownload = [&](const char* after) {
+        EXPECT_EQ(store.recordCount, 300u) << after;
+        EXPECT_STREQ(store.loggerName, "LAB FRIDGE") << after;
+        EXPECT_EQ(frame->windowTitle(), title) << after;
+    };
+    // Original View(100%) after a zoom.
+    store.NarrowRecords(10, 20);
+    frame->action(cmd::OriginalView)->trigger();
+    expectWholeDownload("Original View");
+    // A right click in the plot after a zoom.
+    store.NarrowRecords(10, 20);
+    frame->view()->RedrawChartNow();
+    QCoreApplication::processEvents();
+    const PlotRect plot = frame->view()->plotRect();
+    ASSERT_FALSE(plot.isNull());
+    QTest::mouseClick(frame->view(), Qt::RightButton, {}, QPoint((plot.left + plot.right) / 2, (plot.top + plot.bottom) / 2));
+    expectWholeDownload("right click");
+    // A date query starts from the whole download too.
+    frame->ShowOnlyPane(pane::Query);
+    auto* query = frame->paneWindow(pane::QueryId);
+    ASSERT_NE(query, nullptr);
+    const int32_t firstDay = std::atoi(std::string(store.timestamp(0), 8).c_str());
+    QMetaObject::invokeMethod(query, "queryRequested", Q_ARG(int32_t, firstDay), Q_ARG(int32_t, firstDay));
+    EXPECT_GT(store.recordCount, 0u);
+    EXPECT_LT(store.recordCount, 300u);
+    EXPECT_STREQ(store.loggerName, "LAB FRIDGE") << "the query narrowed the download, not the previous log";
+
+    // Closing asks; Save with the file choice cancelled stays open and unsaved.
+    answerer->Clear();
+    QString saveChoice;
+    frame->fileChooser = [&saveChoice](bool save) { return save ? saveChoice : QString(); };
+    frame->close();
+    ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
+    EXPECT_EQ(answerer->seen().front().text,
+              QStringLiteral("The downloaded log %1 has not been saved. Do you want to save it first?").arg(name));
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(store.unsaved());
+    // Opening another log asks the same, and staying keeps the download.
+    answerer->Clear();
+    EXPECT_FALSE(app->OpenDocumentFile(previous));
+    ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
+    EXPECT_TRUE(answerer->seen().front().text.startsWith(QStringLiteral("The downloaded log "))) << Texts();
+    EXPECT_TRUE(store.unsaved());
+    EXPECT_STREQ(store.loggerName, "LAB FRIDGE");
+
+    // Save As saves the whole download, however narrowed the store is.
+    saveChoice = home.path() + QStringLiteral("/kept/saved.logu");
+    frame->action(cmd::SaveAs)->trigger();
+    auto reread = std::make_unique<LogStore>();
+    ASSERT_TRUE(ReadLogFile(saveChoice, *reread).ok());
+    EXPECT_EQ(reread->recordCount, 300u);
+    EXPECT_FALSE(store.unsaved());
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("saved.logu - Tessaview U"));
+    answerer->Clear();
+    frame->close();
+    EXPECT_TRUE(answerer->seen().empty()) << Texts();
+    EXPECT_FALSE(frame->isVisible());
 }
 
 TEST_F(LoggerCommandsTest, EraseAsksFirstAndEmptiesTheLogger)

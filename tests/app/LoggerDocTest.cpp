@@ -5,7 +5,10 @@
 #include "app/CLoggerDoc.h"
 #include "app/Commands.h"
 #include "link/AppData.h"
+#include "logdata/LogFile.h"
+#include "support/StoreFixtures.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 
@@ -26,6 +29,20 @@ public:
     void RedrawChartNow() override { calls << QStringLiteral("redraw"); }
     void RepaintView() override { calls << QStringLiteral("repaint"); }
     void DocumentTitleChanged(const QString& title) override { calls << QStringLiteral("title '%1'").arg(title); }
+    UnsavedAnswer AskAboutUnsavedLog(const QString& text) override
+    {
+        questions << text;
+        calls << QStringLiteral("ask");
+        return unsavedAnswer;
+    }
+    QString ChooseSavePath() override
+    {
+        calls << QStringLiteral("choose");
+        return savePath;
+    }
+    QStringList questions;
+    UnsavedAnswer unsavedAnswer = UnsavedAnswer::Stay;
+    QString savePath;
 };
 
 class LoggerDocTest : public ::testing::Test {
@@ -211,6 +228,131 @@ TEST_F(LoggerDocTest, LoadCurrentLogFailuresKeepStoreAndPanes)
         EXPECT_EQ(host.calls, QStringList{QStringLiteral("message")}) << c.name;
         EXPECT_EQ(data->store.recordCount, 3u) << c.name;  // still the narrowed log
     }
+}
+
+// A download whose save failed: the store holds it, no file is named as the
+// open log, and the store keeps it whole.
+class UnsavedDownloadTest : public LoggerDocTest {
+protected:
+    void SetUp() override
+    {
+        LoggerDocTest::SetUp();
+        OpenPrevious();
+        LogStore& store = data->store;
+        fixtures::FillStore(store, 2, 5, [](int c, uint32_t i) { return float(c * 100) + float(i); }, "NEW",
+                            "2222222222", "20120101120000");
+        download = Written(store);
+        // The program folder has no Logfiles folder, so the save fails.
+        const SaveLogResult saved = SaveDownloadedLog(store, Path(QStringLiteral("nofolder/")), QDateTime());
+        ASSERT_EQ(saved.kind, SaveLogResult::Failed);
+        host.calls.clear();
+    }
+
+    static QByteArray Written(const LogStore& store)
+    {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(WriteLogFile(buffer, store));
+        return bytes;
+    }
+
+    QByteArray download;
+};
+
+TEST_F(UnsavedDownloadTest, ReloadsRestoreTheDownloadNeverThePreviousFile)
+{
+    LogStore& store = data->store;
+    EXPECT_EQ(OpenLogTitle(store), QStringLiteral("NEW_20120101_1204.logu (not saved)"));
+    // Original View, a right click and every date query read the open log
+    // again: each gets the whole download, not the log opened before.
+    for (const auto& [first, end] : {std::pair{1, 3}, std::pair{0, 1}, std::pair{2, 5}}) {
+        store.NarrowRecords(first, end);
+        host.calls.clear();
+        ASSERT_TRUE(doc->LoadCurrentLog());
+        EXPECT_EQ(host.calls, (QStringList{QStringLiteral("closeAll"), QStringLiteral("redraw")}));
+        EXPECT_EQ(Written(store), download);
+        EXPECT_STREQ(store.loggerName, "NEW");
+        EXPECT_EQ(store.maxValue[1], 204.0f);
+        EXPECT_TRUE(store.currentLogPath.isEmpty());
+        EXPECT_EQ(OpenLogTitle(store), QStringLiteral("NEW_20120101_1204.logu (not saved)"));
+    }
+}
+
+TEST_F(UnsavedDownloadTest, SaveAsSavesTheWholeDownloadAndMakesItTheOpenLog)
+{
+    LogStore& store = data->store;
+    store.NarrowRecords(1, 3);
+    const QString path = Path(QStringLiteral("NEW_saved.logu"));
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    EXPECT_EQ(ReadBytes(path), download) << "the whole download, not the narrowed store";
+    EXPECT_FALSE(store.unsaved());
+    EXPECT_EQ(store.currentLogPath, QFileInfo(path).absoluteFilePath());
+    EXPECT_EQ(store.currentLogName, QStringLiteral("NEW_saved.logu"));
+    EXPECT_EQ(doc->title(), QStringLiteral("NEW_saved.logu"));
+    // From now on the open log is that file.
+    ASSERT_TRUE(doc->LoadCurrentLog());
+    EXPECT_EQ(Written(store), download);
+}
+
+TEST_F(UnsavedDownloadTest, ClosingOrReplacingItAsksFirst)
+{
+    using Answer = CLoggerDoc::Host::UnsavedAnswer;
+    LogStore& store = data->store;
+    // Stay: nothing may close it.
+    host.unsavedAnswer = Answer::Stay;
+    EXPECT_FALSE(doc->MayCloseOpenLog());
+    ASSERT_EQ(host.questions.size(), 1);
+    EXPECT_EQ(host.questions[0],
+              QStringLiteral("The downloaded log NEW_20120101_1204.logu has not been saved. Do you want to save it first?"));
+    // Save, but the file choice is cancelled, or the save fails: stay.
+    host.unsavedAnswer = Answer::Save;
+    EXPECT_FALSE(doc->MayCloseOpenLog());
+    host.savePath = Path(QStringLiteral("missing/NEW.logu"));
+    EXPECT_FALSE(doc->MayCloseOpenLog());
+    EXPECT_TRUE(store.unsaved());
+    // Discard: it may close; until another log has taken its place it stays.
+    host.unsavedAnswer = Answer::Discard;
+    EXPECT_TRUE(doc->MayCloseOpenLog());
+    EXPECT_TRUE(store.unsaved());
+    // A file that cannot be opened leaves it the open log.
+    ASSERT_TRUE(WriteBytes(Path(QStringLiteral("BAD_1.logu")), QByteArray(3, 'x')));
+    EXPECT_FALSE(doc->OpenLogFile(Path(QStringLiteral("BAD_1.logu"))));
+    EXPECT_TRUE(store.unsaved());
+    EXPECT_EQ(Written(store), download);
+    // Save with a path: saved, and nothing is asked any more.
+    host.unsavedAnswer = Answer::Save;
+    host.savePath = Path(QStringLiteral("NEW.logu"));
+    EXPECT_TRUE(doc->MayCloseOpenLog());
+    EXPECT_EQ(ReadBytes(host.savePath), download);
+    host.questions.clear();
+    EXPECT_TRUE(doc->MayCloseOpenLog());
+    EXPECT_TRUE(host.questions.isEmpty());
+}
+
+TEST_F(UnsavedDownloadTest, OpeningAnotherLogOrANewDocumentEndsIt)
+{
+    ASSERT_TRUE(doc->OpenLogFile(Path(QStringLiteral("OLD_20110308_1500.logu"))));
+    EXPECT_FALSE(data->store.unsaved());
+    EXPECT_STREQ(data->store.loggerName, "OLD");
+    EXPECT_EQ(OpenLogTitle(data->store), QStringLiteral("OLD_20110308_1500.logu"));
+
+    SetUp();  // a failed download again
+    ASSERT_TRUE(data->store.unsaved());
+    doc->OnNewDocument();
+    EXPECT_FALSE(data->store.unsaved());
+    EXPECT_TRUE(doc->MayCloseOpenLog());
+}
+
+TEST_F(LoggerDocTest, OpenLogFileFailureKeepsTheOpenLogsNameAndPath)
+{
+    OpenPrevious();
+    ASSERT_TRUE(WriteBytes(Path(QStringLiteral("BAD_1.logu")), QByteArray(60, '\x05')));
+    EXPECT_FALSE(doc->OpenLogFile(Path(QStringLiteral("BAD_1.logu"))));
+    ExpectPreviousKept();
+    EXPECT_EQ(data->store.currentLogPath, Path(QStringLiteral("OLD_20110308_1500.logu")));
+    ASSERT_TRUE(doc->LoadCurrentLog()) << "the open log is still the previous file";
+    ExpectPreviousKept();
 }
 
 TEST_F(LoggerDocTest, NewDocument)

@@ -370,7 +370,9 @@ TEST_F(LinkSessionDownloadTest, SaveThatFailsKeepsTheLogAndSaysWhere)
     app.store.currentLogPath = "old";
     RunDownload(fivePackets());
     EXPECT_EQ(app.store.recordCount, 5u);
-    EXPECT_EQ(app.store.currentLogPath, "old");
+    // The download stays the open log, unsaved; the old file is no longer named as it.
+    EXPECT_TRUE(app.store.currentLogPath.isEmpty());
+    EXPECT_TRUE(app.store.unsaved());
     EXPECT_EQ(messages.dialogText,
               "Successfully downloaded all the logs from the logger.\r\n"
               "All the logs have been downloaded. But the data cannot be saved into "

@@ -218,6 +218,7 @@ TEST_P(TimeoutTest, RepeatsThenReports)
     const TimeoutCase& k = GetParam();
     ConnectLogger();
     app.config.logInterval = 60;
+    app.config.setupRead = true;  // as after a read of this logger
     k.start(session);
     EXPECT_EQ(timers.Period(k.timer), k.period);
     timers.FireUntilStopped(k.timer);
@@ -314,11 +315,55 @@ TEST_F(LinkSessionTest, ReadSetupWhileNotConnectedSendsNothing)
     EXPECT_FALSE(session.busy());
 }
 
+TEST_F(LinkSessionTest, WriteSetupSendsOnlyASetupReadFromTheConnectedLogger)
+{
+    const QString readFirst = QStringLiteral("Please read the setup from the logger first.");
+    messages.okCancelAnswer = true;
+    // A fresh program: nothing read yet, so nothing (offsets 0) is sent.
+    ConnectLogger();
+    session.WriteSetup();
+    EXPECT_EQ(messages.LastMessage(), readFirst);
+    EXPECT_TRUE(messages.questions.isEmpty()) << "refused before asking";
+    EXPECT_EQ(NewWrites(), 0u);
+
+    // The first logger's setup is read, then written: that goes out.
+    fakelink::SetupFields first;
+    first.interval = 600;
+    first.offsetTenths[0] = -15;
+    first.startMode = 2;
+    session.ReadSetup();
+    transport.Receive(fakelink::SetupAnswer(first));
+    NewWrites();
+    session.WriteSetup();
+    EXPECT_EQ(NewWrites(), 1u);
+    transport.Receive(fakelink::StatusAnswer('V', 1));
+
+    // Disconnect, then another logger: the first one's interval and
+    // calibration are gone, and nothing is written until a new read.
+    const QStringList before = messages.messages;
+    session.Disconnect();
+    EXPECT_FALSE(app.config.setupRead);
+    fakelink::IdentifyFields second;
+    second.id = "TV00099999";
+    second.name = "OTHER";
+    ConnectLogger(second);
+    EXPECT_EQ(app.config.logInterval, 0u);
+    EXPECT_EQ(app.config.channelOffset[0], 0.0f);
+    EXPECT_EQ(app.config.startMode, 0);
+    EXPECT_EQ(QByteArray(app.config.loggerId, 10), "TV00099999");
+    EXPECT_STREQ(app.config.loggerName, "OTHER");
+    session.WriteSetup();
+    EXPECT_EQ(messages.LastMessage(), readFirst);
+    EXPECT_EQ(NewWrites(), 0u);
+    EXPECT_EQ(messages.messages.size(), before.size() + 1);
+}
+
 TEST_F(LinkSessionTest, WriteSetupAsksAndChecksTheInterval)
 {
     ConnectLogger();
     messages.okCancelAnswer = false;
     app.config.logInterval = 60;
+    app.config.setupRead = true;  // as after a read of this logger
     session.WriteSetup();
     EXPECT_EQ(messages.questions, QStringList{"Are you sure to set new configuration to the logger?"});
     EXPECT_EQ(NewWrites(), 0u);
@@ -382,6 +427,7 @@ TEST_P(AnswerTest, EndsTheExchangeWithItsMessage)
     const AnswerCase& k = GetParam();
     ConnectLogger();
     app.config.logInterval = 60;
+    app.config.setupRead = true;  // as after a read of this logger
     k.start(session);
     NewWrites();
     transport.Receive(k.answer);
@@ -477,6 +523,7 @@ TEST_F(LinkSessionTest, PortFailureEndsTheWaitingExchangeAtOnce)
         SCOPED_TRACE(k.what);
         ConnectLogger();
         app.config.logInterval = 60;
+        app.config.setupRead = true;  // as after a read of this logger
         messages.messages.clear();
         observer.exchanges.clear();
         const int shutdowns = transport.shutdownCount;

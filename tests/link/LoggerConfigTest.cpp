@@ -148,9 +148,51 @@ TEST(LoggerConfigTest, SerialNumberNeedsTenCharacters)
     EXPECT_TRUE(c.SetLoggerId("AB12345678XYZ"));
     EXPECT_EQ(idOf(c), "AB12345678");
     EXPECT_EQ(c.loggerIdText(), "AB12345678");
+    // A short one is refused and the identity stays, so that a write never
+    // sends ten zero bytes.
     EXPECT_FALSE(c.SetLoggerId("123456789"));
-    EXPECT_EQ(idOf(c), std::string(10, '\0'));
-    EXPECT_EQ(c.loggerIdText(), "");
+    EXPECT_EQ(idOf(c), "AB12345678");
+}
+
+TEST(LoggerConfigTest, ForgetSetupClearsWhatOnlyTheReadBringsAndKeepsTheIdentify)
+{
+    fakelink::IdentifyFields f;
+    f.id = "AB12345678";
+    LoggerConfig c;
+    const Bytes identify = fakelink::IdentifyAnswer(f);
+    c.TakeIdentifyAnswer(identify.data());
+    ApplyLoggerType(c, c.loggerType);
+    EXPECT_FALSE(c.setupRead);
+    const Bytes setup = fakelink::SetupAnswer({});
+    c.TakeSetupAnswer(setup.data());
+    EXPECT_TRUE(c.setupRead);
+    c.channelOffset[1] = 1.5f;
+    c.logInterval = 600;
+    c.startMode = 2;
+    c.startDelay = 30;
+    std::memcpy(c.model, "TH2006", 6);
+    c.logCount = 7;
+    c.memoryCapacity = 100;
+    const LoggerConfig before = c;
+
+    c.ForgetSetup();
+    EXPECT_FALSE(c.setupRead);
+    EXPECT_EQ(c.logInterval, 0u);
+    EXPECT_EQ(c.logCount, 0u);
+    EXPECT_EQ(c.memoryCapacity, 0);
+    EXPECT_EQ(c.modelText(), "");
+    for (float offset : c.channelOffset)
+        EXPECT_EQ(offset, 0.0f);
+    EXPECT_EQ(c.startMode, 0);
+    EXPECT_EQ(c.startDelay, 0);
+    // What the identify answer fills stays.
+    EXPECT_EQ(idOf(c), idOf(before));
+    EXPECT_EQ(c.loggerNameText(), before.loggerNameText());
+    EXPECT_EQ(c.loggerType, before.loggerType);
+    EXPECT_EQ(c.celsius, before.celsius);
+    EXPECT_EQ(c.alarmHigh1, before.alarmHigh1);
+    EXPECT_EQ(c.alarmLow2, before.alarmLow2);
+    EXPECT_EQ(c.channelCount, before.channelCount);
 }
 
 struct IntegerCase {

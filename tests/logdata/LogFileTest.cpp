@@ -1,11 +1,13 @@
 // The .logu reader and writer, refusal of damaged files, and saved-download names.
 #include "logdata/LogFile.h"
+#include "logdata/LogFolder.h"
 #include "logdata/LogStore.h"
 #include "support/StoreFixtures.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -264,10 +266,21 @@ TEST(LogFileTest, DeviceThatFailsPartWayIsReported)
     qToLittleEndian<quint32>(78, bytes.data());  // announce more than there is
     ShortDevice device(bytes);
     LogStore back;
+    fixtures::FillStore(back, 2, 5, [](int c, uint32_t i) { return float(c * 100) + float(i); }, "OPEN", "9876543210");
+    back.ComputeStatistics();
+    back.currentLogPath = QStringLiteral("/logs/OPEN_20110308_1409.logu");
+    const QByteArray before = Written(back);
     const LogReadResult read = ReadLogFile(device, back, QStringLiteral("gone.logu"));
     EXPECT_EQ(read.error, LogReadError::ReadFailed);
     EXPECT_TRUE(read.message.contains(QStringLiteral("gone.logu")));
-    EXPECT_EQ(back.recordCount, 40u) << "only the records actually read are kept";
+    // The open log stays exactly as it was: nothing of the part read shows.
+    EXPECT_EQ(Written(back), before);
+    EXPECT_EQ(back.maxValue[1], 204.0f);
+    EXPECT_EQ(back.currentLogPath, QStringLiteral("/logs/OPEN_20110308_1409.logu"));
+
+    // A sound read afterwards takes the new log whole.
+    ASSERT_TRUE(ReadBytes(Written(store), back).ok());
+    EXPECT_EQ(Written(back), Written(store));
 }
 
 TEST(LogFileTest, WriteToARefusingDeviceReportsFailure)
@@ -382,6 +395,112 @@ TEST_F(SaveTest, SavesUnderTheLoggersNameAndReplacesTheSameMinute)
     EXPECT_EQ(QDir(programFolder + QStringLiteral("Logfiles")).entryList(QDir::Files).size(), 1);
 }
 
+TEST_F(SaveTest, SameNamedLoggersNeverReplaceEachOthersLogs)
+{
+    const QString folder = programFolder + QStringLiteral("Logfiles/");
+    // Download by download: the logger's id, a value that marks the download,
+    // and the file it must land in.
+    struct Step {
+        const char* id;
+        float mark;
+        const char* file;
+    };
+    const Step steps[] = {
+        {"0123456789", 1.0f, "ROOM_20100315_1430.logu"},
+        {"AAAAAAAAAA", 2.0f, "ROOM_20100315_1430_2.logu"},    // another logger of the same name and minute
+        {"BBBBBBBBBB", 3.0f, "ROOM_20100315_1430_3.logu"},    // and a third
+        {"AAAAAAAAAA", 4.0f, "ROOM_20100315_1430_2.logu"},    // the second again replaces its own file
+        {"0123456789", 5.0f, "ROOM_20100315_1430.logu"},      // and so does the first
+    };
+    QHash<QString, QByteArray> expected;
+    for (const Step& step : steps) {
+        std::memcpy(store.loggerId, step.id, 10);
+        store.value[1][0] = step.mark;
+        const SaveLogResult saved = SaveDownloadedLog(store, programFolder, now);
+        ASSERT_EQ(saved.kind, SaveLogResult::Saved) << step.mark;
+        EXPECT_EQ(saved.path, folder + QLatin1String(step.file)) << step.mark;
+        EXPECT_EQ(store.currentLogName, QLatin1String(step.file));
+        EXPECT_EQ(store.currentLogPath, saved.path);
+        expected[QLatin1String(step.file)] = Written(store);
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            EXPECT_EQ(fileBytes(folder + it.key()), it.value()) << it.key().toStdString() << " after " << step.mark;
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 3);
+
+    // The file list shows them in the one group of the logger name.
+    const QList<LogFileGroup> groups = LogFolder(folder).List();
+    ASSERT_EQ(groups.size(), 1);
+    EXPECT_EQ(groups[0].name, QStringLiteral("ROOM"));
+    EXPECT_EQ(groups[0].files, QStringList({"ROOM_20100315_1430.logu", "ROOM_20100315_1430_2.logu",
+                                            "ROOM_20100315_1430_3.logu"}));
+}
+
+TEST_F(SaveTest, ExistingFileThatIsNoSoundLogIsNotReplaced)
+{
+    const QString folder = programFolder + QStringLiteral("Logfiles/");
+    const QString taken = folder + QStringLiteral("ROOM_20100315_1430.logu");
+    QByteArray header = Written(store).left(LogHeaderSize);  // the same logger's header
+    struct Case {
+        const char* what;
+        QByteArray content;
+    };
+    QByteArray tooMany = header;
+    qToLittleEndian<quint32>(LogCapacity + 1, tooMany.data());
+    const Case cases[] = {
+        {"shorter than a header", QByteArray(10, 'x')},
+        {"header of this logger, records missing", header},
+        {"more records than a log holds", tooMany + QByteArray(LogRecordSize, '1')},
+    };
+    for (const Case& k : cases) {
+        QFile file(taken);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(k.content);
+        file.close();
+        QFile::remove(folder + QStringLiteral("ROOM_20100315_1430_2.logu"));
+
+        const SaveLogResult saved = SaveDownloadedLog(store, programFolder, now);
+        ASSERT_EQ(saved.kind, SaveLogResult::Saved) << k.what;
+        EXPECT_EQ(saved.path, folder + QStringLiteral("ROOM_20100315_1430_2.logu")) << k.what;
+        EXPECT_EQ(fileBytes(taken), k.content) << k.what << ": the damaged file is left as it was";
+        EXPECT_EQ(fileBytes(saved.path), Written(store)) << k.what;
+    }
+
+    // A folder of that name is no log either.
+    ASSERT_TRUE(QFile::remove(taken));
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("ROOM_20100315_1430.logu")));
+    QFile::remove(folder + QStringLiteral("ROOM_20100315_1430_2.logu"));
+    EXPECT_EQ(SaveDownloadedLog(store, programFolder, now).path, folder + QStringLiteral("ROOM_20100315_1430_2.logu"));
+}
+
+TEST_F(SaveTest, LogWithoutRecordsNeverReplacesAFile)
+{
+    const QString folder = programFolder + QStringLiteral("Logfiles/");
+    // A real log of this logger whose last record fell in the minute of the computer's clock.
+    fixtures::FillStore(store, 1, 2, [](int, uint32_t i) { return float(i); }, "ROOM", "0123456789",
+                        "20110101000000", 1);
+    ASSERT_EQ(SaveDownloadedLog(store, programFolder, now).path, folder + QStringLiteral("ROOM_20110101_0000.logu"));
+    const QByteArray real = Written(store);
+
+    store.recordCount = 0;
+    const SaveLogResult empty = SaveDownloadedLog(store, programFolder, now);
+    EXPECT_EQ(empty.path, folder + QStringLiteral("ROOM_20110101_0000_2.logu"));
+    EXPECT_EQ(fileBytes(folder + QStringLiteral("ROOM_20110101_0000.logu")), real);
+}
+
+TEST_F(SaveTest, TemporaryNameFollowsTheSameRule)
+{
+    std::strcpy(store.loggerName, "Lab|3");
+    ASSERT_EQ(SaveDownloadedLog(store, programFolder, now).kind, SaveLogResult::SavedUnderTemporaryName);
+    std::memcpy(store.loggerId, "ZZZZZZZZZZ", 10);
+    const SaveLogResult second = SaveDownloadedLog(store, programFolder, now);
+    ASSERT_EQ(second.kind, SaveLogResult::SavedUnderTemporaryName);
+    const QString tempPath = programFolder + QStringLiteral("Logfiles/default_20100315_1430_2.logu");
+    EXPECT_EQ(second.path, tempPath);
+    EXPECT_TRUE(second.message.endsWith(QStringLiteral("temporary file: %1.").arg(tempPath)))
+        << second.message.toStdString();
+    EXPECT_EQ(store.currentLogName, QStringLiteral("default_20100315_1430_2.logu"));
+}
+
 TEST_F(SaveTest, InvalidNameGoesToTheTemporaryFileWithTheMessage)
 {
     std::strcpy(store.loggerName, "Lab|3");
@@ -399,17 +518,36 @@ TEST_F(SaveTest, InvalidNameGoesToTheTemporaryFileWithTheMessage)
     EXPECT_EQ(fileBytes(tempPath), Written(store));
 }
 
-TEST_F(SaveTest, UnwritableFolderIsReportedAndLeavesThePathAlone)
+TEST_F(SaveTest, UnwritableFolderIsReportedAndKeepsTheDownloadAsTheUnsavedOpenLog)
 {
     ASSERT_TRUE(QDir(programFolder + QStringLiteral("Logfiles")).removeRecursively());
     store.currentLogPath = QStringLiteral("/old/open.logu");
+    const QByteArray download = Written(store);
     const SaveLogResult result = SaveDownloadedLog(store, programFolder, now);
     ASSERT_EQ(result.kind, SaveLogResult::Failed);
     const QString path = programFolder + QStringLiteral("Logfiles/ROOM_20100315_1430.logu");
     EXPECT_EQ(result.message,
               QStringLiteral("All the logs have been downloaded. But the data cannot be saved into %1.").arg(path));
-    EXPECT_EQ(store.currentLogPath, QStringLiteral("/old/open.logu"));
+    // The previous file is no longer named as the open log; the download is
+    // kept whole and the title says it is not saved.
+    EXPECT_TRUE(store.currentLogPath.isEmpty());
     EXPECT_EQ(store.currentLogName, QStringLiteral("ROOM_20100315_1430.logu"));
+    ASSERT_TRUE(store.unsaved());
+    ASSERT_NE(store.unsavedLog(), nullptr);
+    EXPECT_EQ(Written(*store.unsavedLog()), download);
+    EXPECT_EQ(OpenLogTitle(store), QStringLiteral("ROOM_20100315_1430.logu (not saved)"));
+
+    // Narrowed, then restored: the whole download is back.
+    store.NarrowRecords(1, 2);
+    ASSERT_TRUE(store.RestoreUnsaved());
+    EXPECT_EQ(Written(store), download);
+
+    // A later save that works makes it an ordinary saved log.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Logfiles")));
+    ASSERT_EQ(SaveDownloadedLog(store, programFolder, now).kind, SaveLogResult::Saved);
+    EXPECT_FALSE(store.unsaved());
+    EXPECT_EQ(store.currentLogPath, path);
+    EXPECT_EQ(OpenLogTitle(store), QStringLiteral("ROOM_20100315_1430.logu"));
 }
 
 }  // namespace

@@ -47,7 +47,11 @@ INSTANTIATE_TEST_SUITE_P(
         ScaleCase{"all 20.0", 1, {20.0f, 20.0f, 20.0f}, {}, {}, 22, 18, 1, 0, 0, 0},
         ScaleCase{"-5.5 to 3.2", 1, {-5.5f, 3.2f}, {}, {}, 5, -10, 5, 0, 0, 0},
         ScaleCase{"temperature and humidity", 2, {18.2f, 26.7f}, {35.0f, 62.4f}, {}, 35, 10, 5, 70, 20, 10},
-        ScaleCase{"three channels", 3, {10, 30}, {20, 90}, {-2, 15}, 50, -10, 10, 100, -20, 20}));
+        ScaleCase{"three channels", 3, {10, 30}, {20, 90}, {-2, 15}, 50, -10, 10, 100, -20, 20},
+        // A damaged file's count above 3 is drawn as three channels, and scaled so.
+        ScaleCase{"third channel widest", 3, {10, 30}, {20, 90}, {-30, 60}, 80, -40, 20, 100, -20, 20},
+        ScaleCase{"count 4 scales as three", 4, {10, 30}, {20, 90}, {-30, 60}, 80, -40, 20, 100, -20, 20},
+        ScaleCase{"count 255 scales as three", 255, {10, 30}, {20, 90}, {-30, 60}, 80, -40, 20, 100, -20, 20}));
 
 TEST(LogStoreTest, OneRecordGivesItsValueAsMaxMinAve)
 {
@@ -220,6 +224,38 @@ TEST(LogStoreTest, ChannelCountOutsideOneToThreeStaysInsideTheArrays)
         EXPECT_LE(store.shownChannels(), 3) << count;
         EXPECT_EQ(store.maxValue[2], 32.0f) << count;
     }
+}
+
+TEST(LogStoreTest, TakeOverSwapsTheRecordArraysAndKeepsTheOpenLogsOwnFields)
+{
+    LogStore store;
+    fixtures::FillStore(store, 1, 3, [](int, uint32_t i) { return float(i); }, "OLD", "1111111111");
+    store.ComputeStatistics();
+    store.currentLogPath = QStringLiteral("/logs/OLD_20110308_1407.logu");
+    store.currentLogName = QStringLiteral("OLD_20110308_1407.logu");
+
+    LogStore& scratch = store.Scratch();
+    EXPECT_EQ(&store.Scratch(), &scratch) << "made once and kept";
+    fixtures::FillStore(scratch, 3, 2, [](int c, uint32_t i) { return float(c * 10) + float(i); }, "NEW", "2222222222",
+                        "20120101000000");
+    const float* newValues = scratch.value[2];
+    const char* newStamps = scratch.timestampData();
+    const float* oldValues = store.value[2];
+
+    store.TakeOver(scratch);
+    EXPECT_EQ(store.value[2], newValues) << "swapped, not copied";
+    EXPECT_EQ(store.timestampData(), newStamps);
+    EXPECT_EQ(scratch.value[2], oldValues);
+    EXPECT_STREQ(store.loggerName, "NEW");
+    EXPECT_EQ(std::string(store.loggerId, 10), "2222222222");
+    EXPECT_EQ(store.recordCount, 2u);
+    EXPECT_EQ(store.channelCount, 3u);
+    EXPECT_EQ(store.unitText[1], scratch.unitText[1]);
+    EXPECT_EQ(store.value[3][1], 31.0f);
+    EXPECT_EQ(std::string(store.timestamp(1), 14), "20120101000100");
+    // The statistics are computed by the caller; the open log's path and name stay.
+    EXPECT_EQ(store.maxValue[0], 2.0f);
+    EXPECT_EQ(store.currentLogName, QStringLiteral("OLD_20110308_1407.logu"));
 }
 
 TEST(LogStoreTest, EnsureStatisticsRunsOnceWhenPending)

@@ -239,18 +239,10 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const LoggerConfig& c) { EXPECT_EQ(c.startMode, 0); }, "No delay"},
         EditCase{"delay", P::DelayItem, "  3600s", nullptr,
                  [](const LoggerConfig& c) { EXPECT_EQ(c.startDelay, 3600); }, "3600"},
-        EditCase{"delay without digits", P::DelayItem, "soon", [](LoggerConfig& c) { c.startDelay = 9; },
-                 [](const LoggerConfig& c) { EXPECT_EQ(c.startDelay, 0); }, "0"},
-        EditCase{"ch1 high 300 keeps 8 bits", P::Ch1HighItem, "300", nullptr,
-                 [](const LoggerConfig& c) { EXPECT_EQ(c.alarmHigh1, 44); }, "44"},
-        EditCase{"ch1 high 200 shows signed", P::Ch1HighItem, "200", nullptr,
-                 [](const LoggerConfig& c) { EXPECT_EQ(uint8_t(c.alarmHigh1), 200); }, "-56"},
         EditCase{"ch1 low", P::Ch1LowItem, "-20", nullptr,
                  [](const LoggerConfig& c) { EXPECT_EQ(c.alarmLow1, -20); }, "-20"},
         EditCase{"ch2 high", P::Ch2HighItem, "85", nullptr,
                  [](const LoggerConfig& c) { EXPECT_EQ(c.alarmHigh2, 85); }, "85"},
-        EditCase{"ch2 low without digits", P::Ch2LowItem, "low", [](LoggerConfig& c) { c.alarmLow2 = 12; },
-                 [](const LoggerConfig& c) { EXPECT_EQ(c.alarmLow2, 0); }, "0"},
         EditCase{"offset 1", P::Offset1Item, "-1.25", nullptr,
                  [](const LoggerConfig& c) { EXPECT_FLOAT_EQ(c.channelOffset[0], -1.25f); }, nullptr},
         EditCase{"offset 2", P::Offset2Item, "0.7", nullptr,
@@ -284,13 +276,95 @@ TEST_F(PropertiesPaneTest, EditsTouchOnlyTheirOwnField)
     EXPECT_EQ(std::memcmp(config().loggerId, "0123456789", 10), 0);
 }
 
+// Edits that do not fit: the message names the field and its range, the
+// setup block keeps its value and the item shows that value again.
+struct RefusedCase {
+    const char* what;
+    int id;
+    const char* typed;
+    const char* shownAfter;
+    const char* message;
+};
+
+class PaneRefusalTest : public PropertiesPaneTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(PaneRefusalTest, RefusesWithTheRangeAndKeepsTheValue)
+{
+    const RefusedCase& k = GetParam();
+    LoggerConfig& c = config();
+    std::memcpy(c.loggerId, "0123456789", 10);
+    c.alarmHigh1 = 30;
+    c.alarmLow1 = -5;
+    c.alarmLow2 = 12;
+    c.channelOffset[0] = -1.0f;
+    c.startDelay = 9;
+    c.logInterval = 300;
+    pane->ShowSetupValues();
+    const LoggerConfig before = c;
+
+    QString shown;
+    WhenOpen<QMessageBox>([&](QMessageBox* box) {
+        shown = box->text();
+        EXPECT_EQ(box->windowTitle(), "VORNA Logger");
+        box->button(QMessageBox::Ok)->click();
+    });
+    Commit(k.id, k.typed);
+    ASSERT_TRUE(WaitUntil([&] { return !shown.isEmpty(); })) << k.what;
+    EXPECT_EQ(shown.toStdString(), k.message);
+    EXPECT_EQ(grid().value(k.id), k.shownAfter) << k.what;
+    EXPECT_EQ(std::memcmp(c.loggerId, before.loggerId, 10), 0);
+    EXPECT_EQ(c.alarmHigh1, before.alarmHigh1);
+    EXPECT_EQ(c.alarmLow2, before.alarmLow2);
+    EXPECT_EQ(c.channelOffset[0], before.channelOffset[0]);
+    EXPECT_EQ(c.startDelay, before.startDelay);
+    EXPECT_EQ(c.logInterval, before.logInterval);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OutOfRange, PaneRefusalTest,
+    ::testing::Values(
+        RefusedCase{"threshold 300", P::Ch1HighItem, "300", "30",
+                    "Ch1 High must be a whole number from -128 to 127; \"300\" was not taken."},
+        RefusedCase{"threshold 200", P::Ch1HighItem, "200", "30",
+                    "Ch1 High must be a whole number from -128 to 127; \"200\" was not taken."},
+        RefusedCase{"threshold without digits", P::Ch2LowItem, "low", "12",
+                    "Ch2 Low must be a whole number from -128 to 127; \"low\" was not taken."},
+        RefusedCase{"offset beyond the int16 of tenths", P::Offset1Item, "5000", "-1.0",
+                    "CH1 Offset must be a number from -3276.8 to 3276.7; \"5000\" was not taken."},
+        RefusedCase{"offset not finite", P::Offset1Item, "1e39", "-1.0",
+                    "CH1 Offset must be a number from -3276.8 to 3276.7; \"1e39\" was not taken."},
+        RefusedCase{"delay without digits", P::DelayItem, "soon", "9",
+                    "Delay/Timer must be a whole number from -2147483648 to 2147483647; \"soon\" was not taken."},
+        RefusedCase{"negative interval", P::IntervalItem, "-5", "300",
+                    "LOG Interval(s) must be a whole number from 0 to 2147483647; \"-5\" was not taken."},
+        RefusedCase{"short serial number", P::SerialItem, "123456789", "0123456789",
+                    "Failed to synchronize configuration to the logger: The SN must includes 10 characters."}),
+    [](const ::testing::TestParamInfo<RefusedCase>& info) {
+        std::string name = info.param.what;
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch)))
+                ch = '_';
+        return name;
+    });
+
+TEST_F(PropertiesPaneTest, ClearSetupValuesEmptiesEveryItem)
+{
+    std::strcpy(config().loggerName, "COLD ROOM 1");
+    config().logInterval = 300;
+    config().channelOffset[0] = 1.5f;
+    pane->ShowSetupValues();
+    pane->ClearSetupValues();
+    for (int id : grid().itemIds())
+        EXPECT_EQ(grid().value(id), id == P::IntervalItem ? "0" : "") << grid().caption(id).toStdString();
+}
+
 TEST_F(PropertiesPaneTest, ReadOnlyItemsCannotBeEdited)
 {
     for (int id : {P::TypeItem, P::ModelItem, P::LogCountItem, P::CapacityItem})
         EXPECT_FALSE(grid().editItem(id)) << id;
 }
 
-TEST_F(PropertiesPaneTest, ShortSerialNumberShowsTheMessageAndClearsTheIdentity)
+TEST_F(PropertiesPaneTest, ShortSerialNumberShowsTheMessageAndKeepsTheIdentity)
 {
     std::memcpy(config().loggerId, "0123456789", 10);
     bool seen = false;
@@ -305,9 +379,10 @@ TEST_F(PropertiesPaneTest, ShortSerialNumberShowsTheMessageAndClearsTheIdentity)
     });
     Commit(P::SerialItem, "123456789");
     ASSERT_TRUE(WaitUntil([&] { return seen; }));
-    for (char ch : config().loggerId)
-        EXPECT_EQ(ch, 0);
-    EXPECT_EQ(grid().value(P::SerialItem), "123456789");
+    // The identity stays, and the item shows it again: a write never sends
+    // ten zero bytes.
+    EXPECT_EQ(std::memcmp(config().loggerId, "0123456789", 10), 0);
+    EXPECT_EQ(grid().value(P::SerialItem), "0123456789");
 
     // A full serial number afterwards is taken again, without a message.
     Commit(P::SerialItem, "9876543210");
