@@ -125,10 +125,6 @@ QString OutcomeText(const DownloadOutcome& outcome)
         lines << QString::fromLatin1(outcome.records == 0 ? NoLogsReceivedText : DownloadPartText);
     for (DownloadShortfall shortfall : outcome.shortfalls)
         lines << shortfallText(shortfall, outcome);
-    // Every packet had arrived when the cable was pulled: the log is whole,
-    // but the link is gone.
-    if (outcome.linkLost && outcome.shortfalls.empty())
-        lines << QString::fromLatin1(UnpluggedText);
     if (!outcome.saveMessage.isEmpty())
         lines << outcome.saveMessage;
     return lines.join(QStringLiteral("\r\n"));

@@ -528,8 +528,10 @@ void LinkSession::DecodeDownload()
         outcome.packetsReceived = decoded.packets;
         outcome.packetsAnnounced = decoded.packetTotal;
     }
-    // A stream cut by a failed port is complete only when its numbers prove it.
-    if (downloadLinkLost_ && !(allPackets && !decoded.cutShort))
+    // A stream cut by a failed port is always reported as cut short: even
+    // when every numbered packet seems to have arrived, the logger may have
+    // had more to say than its numbers promised.
+    if (downloadLinkLost_)
         outcome.shortfalls.push_back(DownloadShortfall::Unplugged);
 
     std::memcpy(store.loggerId, config.loggerId, sizeof store.loggerId);

@@ -128,7 +128,7 @@ TEST(LinkExitTest, EveryDownloadOutcomeHasItsTextAndExitCode)
     nothingTaken.taken = false;
     DownloadOutcome nothingTakenThenUnplugged = nothingTaken;
     nothingTakenThenUnplugged.linkLost = true;
-    DownloadOutcome wholeThenUnplugged = download(90);
+    DownloadOutcome wholeThenUnplugged = download(90, {S::Unplugged});
     wholeThenUnplugged.linkLost = true;
     DownloadOutcome notSaved = download(5, {}, DownloadOutcome::Save::Failed);
     notSaved.saveMessage = "All the logs have been downloaded. But the data cannot be saved into /x/A.logu.";
@@ -144,9 +144,9 @@ TEST(LinkExitTest, EveryDownloadOutcomeHasItsTextAndExitCode)
         {"first packet empty, then unplugged", nothingTakenThenUnplugged,
          "Downloading logs finished.\r\nThe USB cable was unplugged and the connection was broken.", ExitFailure},
         {"unplugged after the last packet", wholeThenUnplugged,
-         "Successfully downloaded all the logs from the logger.\r\n"
+         "Only part of the logs could be downloaded from the logger.\r\n"
          "The USB cable was unplugged and the connection was broken.",
-         ExitOk},
+         ExitFailure},
         {"unplugged", download(40, {S::Unplugged}),
          "Only part of the logs could be downloaded from the logger.\r\n"
          "The USB cable was unplugged and the connection was broken.",
