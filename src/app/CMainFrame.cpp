@@ -508,7 +508,9 @@ void CMainFrame::OnCommand(int id)
         exports_->ExportPdf();
         break;
     case cmd::Connect:
-        link_->Connect();
+        // A new connection empties the chart: an unsaved download is asked about first.
+        if (app_.doc().MayCloseOpenLog())
+            link_->Connect();
         break;
     case cmd::Disconnect:
         link_->Disconnect();
@@ -517,8 +519,11 @@ void CMainFrame::OnCommand(int id)
         ShowOnlyPane(pane::Setup);
         break;
     case cmd::Download:
-        // Returns once the user has closed the message dialog of the download.
-        link_->Download();
+        // A new download takes the place of the open log: an unsaved one is
+        // asked about first. Returns once the user has closed the message
+        // dialog of the download.
+        if (app_.doc().MayCloseOpenLog())
+            link_->Download();
         break;
     case cmd::DeleteAll:
         link_->EraseAll();

@@ -529,6 +529,26 @@ TEST_F(LoggerCommandsTest, FailedSaveKeepsTheDownloadOpenUntilSavedOrDiscarded)
     EXPECT_TRUE(answerer->seen().front().text.startsWith(QStringLiteral("The downloaded log "))) << Texts();
     EXPECT_TRUE(store.unsaved());
     EXPECT_STREQ(store.loggerName, "LAB FRIDGE");
+    // So do a second download and a new connection, which would replace it;
+    // staying keeps the download and starts neither.
+    const uint32_t shown = store.recordCount;
+    for (int command : {cmd::Download, cmd::Disconnect, cmd::Connect}) {
+        answerer->Clear();
+        frame->UpdateCommandUI();
+        ASSERT_TRUE(Enabled(command)) << command;
+        frame->action(command)->trigger();
+        if (command == cmd::Disconnect) {
+            EXPECT_FALSE(frame->link().connected());
+            continue;
+        }
+        ASSERT_EQ(answerer->seen().size(), 1u) << command << Texts();
+        EXPECT_TRUE(answerer->seen().front().text.startsWith(QStringLiteral("The downloaded log "))) << Texts();
+        EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+        EXPECT_TRUE(store.unsaved());
+        EXPECT_EQ(store.recordCount, shown);
+        EXPECT_STREQ(store.loggerName, "LAB FRIDGE");
+    }
+    EXPECT_FALSE(frame->link().connected());
 
     // Save As saves the whole download, however narrowed the store is.
     saveChoice = home.path() + QStringLiteral("/kept/saved.logu");
