@@ -1,14 +1,11 @@
-// Loading, saving and renewing the log document.
+// The main window's log document: the open log's changes with their messages,
+// questions, title and panes.
 #include "app/CLoggerDoc.h"
 
 #include "app/Commands.h"
 #include "link/AppData.h"
-#include "logdata/LogFile.h"
 #include "logdata/LogDocument.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "logdata/LogFile.h"
 
 CLoggerDoc::CLoggerDoc(AppData& data) : data_(data) {}
 
