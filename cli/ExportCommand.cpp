@@ -9,6 +9,7 @@
 #include "chart/ExcelExport.h"
 #include "formats/CsvExport.h"
 #include "formats/PdfReport.h"
+#include "logdata/LogDocument.h"
 #include "logdata/LogStore.h"
 #include "logdata/TxtExport.h"
 
@@ -184,9 +185,10 @@ int RunExport(const QStringList& args)
         return exitCode;
 
     LogStore store;
-    if (const int loaded = LoadLog(parsed.positional[0], store); loaded != ExitOk)
+    LogDocument document(store);
+    if (const int loaded = LoadLog(parsed.positional[0], document); loaded != ExitOk)
         return loaded;
-    if (const int ranged = ApplyRangeOptions(parsed, store, usage.constData()); ranged != ExitOk)
+    if (const int ranged = ApplyRangeOptions(parsed, document, usage.constData()); ranged != ExitOk)
         return ranged;
     // The program offers the exports only for a log with records.
     if (store.recordCount == 0)

@@ -5,6 +5,7 @@
 
 #include "formats/PdfReport.h"
 #include "logdata/LogAnalysis.h"
+#include "logdata/LogDocument.h"
 #include "logdata/LogStore.h"
 
 #include <QLocale>
@@ -254,10 +255,11 @@ int RunInfo(const QStringList& args)
         return exitCode;
 
     LogStore store;
+    LogDocument document(store);
     const QString path = parsed.positional[0];
-    if (const int loaded = LoadLog(path, store); loaded != ExitOk)
+    if (const int loaded = LoadLog(path, document); loaded != ExitOk)
         return loaded;
-    if (const int ranged = ApplyRangeOptions(parsed, store, usage.constData()); ranged != ExitOk)
+    if (const int ranged = ApplyRangeOptions(parsed, document, usage.constData()); ranged != ExitOk)
         return ranged;
 
     const LogLimits limits = LimitsForLog(given, store);

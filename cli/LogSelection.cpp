@@ -2,25 +2,17 @@
 #include "LogSelection.h"
 
 #include "logdata/DateQuery.h"
-#include "logdata/LogFile.h"
+#include "logdata/LogDocument.h"
 #include "logdata/LogStore.h"
 
 #include <QFileInfo>
 
-int LoadLog(const QString& path, LogStore& store)
+int LoadLog(const QString& path, LogDocument& document)
 {
-    const LogReadResult read = ReadLogFile(path, store);
-    if (read.error == LogReadError::Empty)
-        return Fail(QString::fromLatin1(InvalidLogFormatMessage));
+    const LogDocument::LoadResult read =
+        document.Open(QFileInfo(path).absoluteFilePath(), LogDocument::OpenSource::LogList);
     if (!read.ok())
         return Fail(read.message);
-    if (store.recordCount >= 1)
-        store.ComputeStatistics();
-    // The open log, as the program names it: the report's title and the file
-    // whose SHA-256 it gives.
-    const QFileInfo info(path);
-    store.currentLogName = info.fileName();
-    store.currentLogPath = info.absoluteFilePath();
     return ExitOk;
 }
 
@@ -40,8 +32,9 @@ bool parseRecordRange(const QString& text, qint64& first, qint64& end)
 
 }  // namespace
 
-int ApplyRangeOptions(const ParsedArgs& parsed, LogStore& store, const char* usage)
+int ApplyRangeOptions(const ParsedArgs& parsed, LogDocument& document, const char* usage)
 {
+    const LogStore& store = document.store();
     const bool hasFrom = parsed.has(FromOption.name), hasTo = parsed.has(ToOption.name);
     if (hasFrom != hasTo)
         return UsageError(QStringLiteral("--from and --to go together"), usage);
@@ -50,7 +43,7 @@ int ApplyRangeOptions(const ParsedArgs& parsed, LogStore& store, const char* usa
         const int32_t to = DateFromText(parsed.value(ToOption.name));
         if (!IsValidDateRange(from, to))
             return Fail(QString::fromUtf8(DateRangeMessage));
-        if (!NarrowToDates(store, from, to))
+        if (!document.NarrowToDates(from, to))
             return Fail(QString::fromLatin1(NoMatchedDataMessage));
     }
 
@@ -64,7 +57,7 @@ int ApplyRangeOptions(const ParsedArgs& parsed, LogStore& store, const char* usa
                               usage);
         // FIRST >= END leaves the store as it is, as a zoom to nothing does.
         if (first < end)
-            store.NarrowRecords(int32_t(first), int32_t(end));
+            document.Narrow(int32_t(first), int32_t(end));
     }
     return ExitOk;
 }

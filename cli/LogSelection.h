@@ -3,7 +3,7 @@
 
 #include "CliCommon.h"
 
-class LogStore;
+class LogDocument;
 
 // The options of LogSelection, for the option list of a subcommand.
 inline const CliOption FromOption{"--from", true};
@@ -18,11 +18,11 @@ inline constexpr const char* RangeOptionsUsage =
     "                     keep records FIRST to END - 1 (counted from 0), as a\n"
     "                     chart zoom does; applied after --from/--to\n";
 
-// Reads the .logu file at path into the store, computes its statistics and
-// names it the open log (currentLogName, currentLogPath).
-// Returns ExitOk, or prints the reason and returns ExitFailure.
-int LoadLog(const QString& path, LogStore& store);
+// Opens the .logu file at path as the document's log: its statistics, and
+// the open log's name and path (the report's title and the file whose
+// SHA-256 it gives). Returns ExitOk, or prints the reason and returns ExitFailure.
+int LoadLog(const QString& path, LogDocument& document);
 
 // Applies --from/--to, then --records. Returns ExitOk, ExitFailure after the
 // query's own messages, or ExitUsage after a usage error.
-int ApplyRangeOptions(const ParsedArgs& parsed, LogStore& store, const char* usage);
+int ApplyRangeOptions(const ParsedArgs& parsed, LogDocument& document, const char* usage);

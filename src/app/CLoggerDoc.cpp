@@ -1,14 +1,11 @@
-// Loading, saving and renewing the log document.
+// The main window's log document: the open log's changes with their messages,
+// questions, title and panes.
 #include "app/CLoggerDoc.h"
 
 #include "app/Commands.h"
 #include "link/AppData.h"
+#include "logdata/LogDocument.h"
 #include "logdata/LogFile.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 CLoggerDoc::CLoggerDoc(AppData& data) : data_(data) {}
 
@@ -40,58 +37,33 @@ QString CLoggerDoc::TakePendingMessage()
 bool CLoggerDoc::OnOpenDocument(const QString& path)
 {
     lastOpenReadLog_ = false;
-    LogStore& store = data_.store;
-    const LogReadResult read = ReadLogFile(path, store);
-    if (read.error == LogReadError::Empty) {
+    // Read while the program starts, the statistics wait for the first drawing.
+    const LogDocument::LoadResult read =
+        data_.document.Open(path, LogDocument::OpenSource::Document, !MainWindowExists());
+    if (read.kind == LogDocument::LoadResult::Empty) {
         // The empty file still counts as opened; the store keeps its log.
-        showMessage(QString::fromLatin1(EmptyDocumentText));
+        showMessage(read.message);
         return true;
     }
     if (!read.ok()) {
         showMessage(read.message);
         return false;
     }
-    const QFileInfo info(path);
-    store.currentLogName = info.fileName();
-    store.currentLogPath = info.absoluteFilePath();
-    store.ForgetUnsaved();
     lastOpenReadLog_ = true;
-    if (MainWindowExists()) {
-        if (store.recordCount >= 1)
-            store.ComputeStatistics();
-    } else {
-        // Read while the program starts: the first drawing computes them.
-        store.statsPending = true;
-    }
-    SetTitle(store.currentLogName);
+    SetTitle(data_.store.currentLogName);
     return true;
 }
 
 bool CLoggerDoc::OnSaveDocument(const QString& path)
 {
-    LogStore& store = data_.store;
-    const LogStore* unsaved = store.unsavedLog();
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok && !WriteLogFile(file, unsaved ? *unsaved : store)) {
-        file.cancelWriting();
-        ok = false;
-    }
-    if (ok)
-        ok = file.commit();
-    if (!ok) {
-        const QString reason = file.errorString();
-        showMessage(QStringLiteral("The log cannot be saved into %1: %2.").arg(QDir::toNativeSeparators(path), reason));
+    const bool wasUnsaved = data_.store.unsaved();
+    const LogDocument::SaveResult saved = data_.document.SaveAs(path);
+    if (!saved.ok) {
+        showMessage(saved.message);
         return false;
     }
-    if (unsaved) {
-        // The download now has a file: it is the open log at that path.
-        const QFileInfo info(path);
-        store.currentLogPath = info.absoluteFilePath();
-        store.currentLogName = info.fileName();
-        store.ForgetUnsaved();
-        SetTitle(OpenLogTitle(store));
-    }
+    if (wasUnsaved)
+        SetTitle(OpenLogTitle(data_.store));
     return true;
 }
 
@@ -115,8 +87,7 @@ bool CLoggerDoc::MayCloseOpenLog()
 
 void CLoggerDoc::OnNewDocument()
 {
-    data_.store.recordCount = 0;
-    data_.store.ForgetUnsaved();
+    data_.document.New();
     SetTitle(QStringLiteral(" "));
     if (!host_)
         return;
@@ -126,50 +97,25 @@ void CLoggerDoc::OnNewDocument()
     host_->RepaintView();
 }
 
-bool CLoggerDoc::readLog(const QString& path)
+bool CLoggerDoc::showLoadResult(const LogDocument::LoadResult& read)
 {
-    // The file is read into a scratch store: a failure leaves the open log as it was.
-    const LogReadResult read = ReadLogFile(path, data_.store);
-    if (read.error == LogReadError::Empty) {
-        showMessage(QString::fromLatin1(EmptyLogText));
-        return false;
-    }
     if (!read.ok()) {
         showMessage(read.message);
         return false;
     }
-    return true;
-}
-
-void CLoggerDoc::showLoadedLog()
-{
-    LogStore& store = data_.store;
-    if (store.recordCount >= 1)
-        store.ComputeStatistics();
     if (host_) {
         host_->CloseAllPanes();
         host_->RedrawChartNow();
     }
+    return true;
 }
 
 bool CLoggerDoc::LoadCurrentLog()
 {
-    LogStore& store = data_.store;
-    // A download that could not be saved has no file to read again.
-    if (!store.RestoreUnsaved() && !readLog(store.currentLogPath))
-        return false;
-    showLoadedLog();
-    return true;
+    return showLoadResult(data_.document.Reload());
 }
 
 bool CLoggerDoc::OpenLogFile(const QString& path)
 {
-    if (!readLog(path))
-        return false;
-    LogStore& store = data_.store;
-    store.currentLogPath = path;
-    store.currentLogName = QFileInfo(path).fileName();
-    store.ForgetUnsaved();
-    showLoadedLog();
-    return true;
+    return showLoadResult(data_.document.Open(path, LogDocument::OpenSource::LogList));
 }

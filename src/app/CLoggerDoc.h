@@ -1,6 +1,8 @@
-// The log document: loading and saving .logu files into the one store, the
-// new empty document, and reading the open log again.
+// The log document of the main window: the open log's changes (LogDocument)
+// with the messages, questions, title and panes that go with them.
 #pragma once
+
+#include "logdata/LogDocument.h"
 
 #include <QString>
 
@@ -75,15 +77,13 @@ public:
     QString TakePendingMessage();
 
     // Texts shown for an empty file.
-    static constexpr const char* EmptyDocumentText = "\r\nFailed to open logu file: invalid format.";
-    static constexpr const char* EmptyLogText = "The format of the log file is invalid.";
+    static constexpr const char* EmptyDocumentText = LogDocument::EmptyDocumentText;
+    static constexpr const char* EmptyLogText = LogDocument::EmptyLogText;
 
 private:
     void showMessage(const QString& text);
-    // Reads path into the store; false after reporting why not.
-    bool readLog(const QString& path);
-    // Statistics, closing the panes and the drawing that end a load.
-    void showLoadedLog();
+    // Reports a failed read, or closes the panes and draws the log read.
+    bool showLoadResult(const LogDocument::LoadResult& read);
 
     AppData& data_;
     Host* host_ = nullptr;

@@ -51,12 +51,14 @@ CLoggerView::CLoggerView(AppData& data, QWidget* parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, EmptyColour());
     setPalette(pal);
+    // Every change of the open log is drawn at the next repaint.
+    connect(&data_.document, &LogDocument::changed, this, &CLoggerView::InvalidateChart);
 }
 
 void CLoggerView::RedrawChartNow()
 {
     LogStore& store = data_.store;
-    store.EnsureStatistics();
+    data_.document.EnsureStatistics();
     stale_ = true;
     if (CanDrawChart(store) && isVisible() && !size().isEmpty())
         RenderChart();
@@ -72,40 +74,11 @@ void CLoggerView::InvalidateChart()
     update();
 }
 
-CLoggerView::DrawnFrom CLoggerView::Describe(const AppData& data)
-{
-    const LogStore& s = data.store;
-    DrawnFrom d;
-    d.store = &s;
-    d.recordCount = s.recordCount;
-    d.channelCount = s.channelCount;
-    d.scale = {s.axisTop[0], s.axisBottom[0], s.axisStep[0], s.axisTop[1], s.axisBottom[1], s.axisStep[1]};
-    for (int c = 0; c < 3; ++c) {
-        d.statistics[size_t(c)] = s.maxValue[c];
-        d.statistics[size_t(c) + 3] = s.minValue[c];
-        d.statistics[size_t(c) + 6] = s.aveValue[c];
-    }
-    d.identity.assign(s.loggerName, sizeof s.loggerName);
-    d.identity.append(s.loggerId, sizeof s.loggerId);
-    for (const std::string& unit : s.unitText)
-        d.identity += unit + '\n';
-    if (s.recordCount > 0) {
-        d.identity.append(s.timestamp(0), TimestampLength);
-        d.identity.append(s.timestamp(s.recordCount - 1), TimestampLength);
-    }
-    const LogLimits& limits = data.limits.get();
-    for (int c = 0; c < 3; ++c) {
-        d.limits[size_t(2 * c)] = limits.channel[c].low;
-        d.limits[size_t(2 * c) + 1] = limits.channel[c].high;
-    }
-    return d;
-}
-
 bool CLoggerView::ChartIsCurrent() const
 {
     const qreal ratio = devicePixelRatioF();
     return !stale_ && !chart_.isNull() && chart_.devicePixelRatio() == ratio &&
-           chart_.size() == (QSizeF(size()) * ratio).toSize() && drawnFrom_ == Describe(data_);
+           chart_.size() == (QSizeF(size()) * ratio).toSize();
 }
 
 void CLoggerView::RenderChart()
@@ -125,7 +98,6 @@ void CLoggerView::RenderChart()
     interaction_.ChartRedrawn();
     chart_ = pixmap;
     stale_ = false;
-    drawnFrom_ = Describe(data_);
 }
 
 void CLoggerView::paintEvent(QPaintEvent* event)
@@ -133,7 +105,7 @@ void CLoggerView::paintEvent(QPaintEvent* event)
     LogStore& store = data_.store;
     // A log opened before the window existed still waits for its statistics.
     if (store.statsPending) {
-        store.EnsureStatistics();
+        data_.document.EnsureStatistics();
         stale_ = true;
     }
     QPainter painter(this);
@@ -196,14 +168,9 @@ void CLoggerView::Apply(const InteractionResult& r)
     if (r.readout)
         emit readoutChanged(r.readout->time, r.readout->value[0], r.readout->value[1], r.readout->value[2]);
 
-    bool narrowed = false;
-    if (r.zoom && r.zoom->narrows()) {
-        data_.store.NarrowRecords(r.zoom->first, r.zoom->end);
-        narrowed = true;
-    }
-    if (narrowed)
-        InvalidateChart();
-    else if (r.repaintAll)
+    // The document announces the narrowing, which schedules the new chart.
+    const bool narrowed = r.zoom && r.zoom->narrows() && data_.document.Narrow(r.zoom->first, r.zoom->end);
+    if (!narrowed && r.repaintAll)
         update();
     if (narrowed)
         emit storeNarrowed();

@@ -9,10 +9,8 @@
 #include <QString>
 #include <QWidget>
 
-#include <array>
-#include <optional>
 #include <cstdint>
-#include <string>
+#include <optional>
 
 struct AppData;
 class LogStore;
@@ -22,7 +20,7 @@ class QPainter;
 // widget's size and device pixel ratio, so that a repaint (or a pointer
 // moving over the plot) does not draw every record again; the pixmap is
 // rebuilt when the size changes, on RedrawChartNow, on InvalidateChart and
-// when the store no longer holds what it was drawn from. With nothing to show
+// whenever the open log's document announces a change. With nothing to show
 // the view is plain RGB(0, 192, 192).
 //
 // Over the plot the view follows the mouse (ChartInteraction decides): a
@@ -58,7 +56,8 @@ signals:
     void documentTitleChanged(const QString& title);
     // The record under the pointer, for the status-bar panes 4, 6, 8 and 10.
     void readoutChanged(const QString& time, const QString& ch1, const QString& ch2, const QString& ch3);
-    // A zoom band narrowed the store; the chart is already scheduled for a repaint.
+    // A zoom band narrowed the open log (through its document, which
+    // announced it); the chart is already scheduled for a repaint.
     void storeNarrowed();
     // A right click in the plot: the open log is to be read again.
     void reloadRequested();
@@ -75,20 +74,6 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    // What the pixmap was drawn from; a store that differs from it is drawn
-    // again even when nobody asked for it.
-    struct DrawnFrom {
-        uint32_t recordCount = 0;
-        uint32_t channelCount = 0;
-        std::array<int32_t, 6> scale{};
-        std::array<float, 9> statistics{};
-        std::string identity;
-        std::array<std::optional<double>, 6> limits{};  // low and high of channels 1 … 3
-        const LogStore* store = nullptr;
-        bool operator==(const DrawnFrom&) const = default;
-    };
-    static DrawnFrom Describe(const AppData& data);
-
     bool ChartIsCurrent() const;
     void RenderChart();
     void PaintOverlay(QPainter& painter) const;
@@ -98,7 +83,6 @@ private:
     AppData& data_;
     QPixmap chart_;
     bool stale_ = true;
-    DrawnFrom drawnFrom_;
     PlotRect plotRect_;
     int drawCount_ = 0;
     ChartInteraction interaction_;

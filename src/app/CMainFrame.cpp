@@ -450,10 +450,13 @@ CLoggerView* CMainFrame::CreateView()
                 setPaneText(10, ch3);
             });
     connect(view, &CLoggerView::reloadRequested, this, &CMainFrame::ReloadWholeLog);
-    // The view repaints itself after a zoom, and the record list is a
-    // snapshot filled again when its pane next comes to the front; the
-    // summary follows the records shown.
-    connect(view, &CLoggerView::storeNarrowed, this, &CMainFrame::RefreshSummary);
+    // The view, the summary and the enabled commands follow every change of
+    // the open log; the record list is a snapshot filled again when its pane
+    // next comes to the front.
+    connect(&app_.data().document, &LogDocument::changed, this, [this] {
+        RefreshSummary();
+        UpdateCommandUI();
+    });
     return view;
 }
 
@@ -937,7 +940,6 @@ void CMainFrame::FocusNextPane(bool forward)
 void CMainFrame::ClearRecordList()
 {
     RefillPane(pane::DataListId);
-    RefreshSummary();
 }
 
 void CMainFrame::RefreshSummary()
@@ -1035,13 +1037,11 @@ void CMainFrame::HideProgress()
 void CMainFrame::RedrawChartNow()
 {
     view_->RedrawChartNow();
-    RefreshSummary();
 }
 
 void CMainFrame::RepaintView()
 {
     view_->InvalidateChart();
-    RefreshSummary();
 }
 
 void CMainFrame::ShowStandardWarning(const QString& text)
@@ -1082,9 +1082,7 @@ void CMainFrame::OpenLogRenamed(const QString& oldName, const QString& newName)
     if (!IsOpenLog(oldName))
         return;
     // The open log follows its file, so reading it again still works.
-    LogStore& store = app_.data().store;
-    store.currentLogName = newName;
-    store.currentLogPath = app_.data().logFilePath(newName);
+    app_.data().document.Rename(newName, app_.data().logFilePath(newName));
     app_.doc().SetTitle(TitleWithFileState(newName));
 }
 
@@ -1125,7 +1123,7 @@ void CMainFrame::RunDateQuery(int fromDate, int toDate)
     // The whole log first, then its range.
     if (!doc.LoadCurrentLog())
         return;
-    if (!NarrowToDates(app_.data().store, fromDate, toDate)) {
+    if (!app_.data().document.NarrowToDates(fromDate, toDate)) {
         // The store keeps the whole log read above.
         ShowStandardWarning(QString::fromUtf8(NoMatchedDataMessage));
         UpdateCommandUI();

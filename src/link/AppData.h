@@ -3,6 +3,7 @@
 #pragma once
 
 #include "link/LoggerConfig.h"
+#include "logdata/LogDocument.h"
 #include "logdata/LogStore.h"
 #include "logdata/OpenLogLimits.h"
 
@@ -10,6 +11,8 @@
 
 struct AppData {
     LogStore store;
+    // Every change of the open log goes through the document, which announces it.
+    LogDocument document{store};
     LoggerConfig config;
     // The alarm limits of the open log's logger, from the per-user settings.
     OpenLogLimits limits{store};

@@ -271,7 +271,7 @@ void LinkSession::onIdentifyAnswer(const uint8_t* frame, ResponseOutcome outcome
     panes_.ShowSetupPane();
     panes_.EnableLoggerButtons(true);
     // The log shown so far belongs to no connected logger any more.
-    app_.store.recordCount = 0;
+    app_.document.ClearRecords();
     endExchange({LinkExchange::Connect, LinkFailure::None, {}});
 }
 
@@ -451,7 +451,7 @@ void LinkSession::Download()
     }
     sendRequest(BuildRequest(transmit_, letter::Download, app_.store.loggerId));
     activeCommand_ = Downloading;
-    app_.store.recordCount = 0;
+    app_.document.ClearRecords();
     downloadLength_ = 0;
     decodedCount_ = 0;
     downloadDropped_ = 0;
@@ -545,14 +545,9 @@ void LinkSession::DecodeDownload()
     SetUnitTexts(store);
     outcome.records = store.recordCount;
 
-    // A log of no records is not saved: its name would come from the
-    // computer's clock and could replace a real log of the same minute.
+    const SaveLogResult saved = app_.document.TakeDownload(app_.programFolder, app_.logFolder(), now_());
+    // A log of no records is not saved.
     if (store.recordCount >= 1) {
-        store.ComputeStatistics();
-        // The folder is made at start-up; make it again rather than lose the
-        // download when it has gone since.
-        QDir().mkpath(app_.logFolder());
-        const SaveLogResult saved = SaveDownloadedLog(store, app_.programFolder, now_());
         switch (saved.kind) {
         case SaveLogResult::Saved: outcome.save = DownloadOutcome::Save::Saved; break;
         case SaveLogResult::SavedUnderTemporaryName:

@@ -123,8 +123,8 @@ TEST_F(LoggerViewTest, RepaintReusesTheDrawnChart)
     }
     EXPECT_EQ(view->chartDrawCount(), drawn);
 
-    // A new size, an explicit invalidation, and a store that changed under
-    // the view each draw it once more.
+    // A new size, an explicit invalidation, and a change the open log's
+    // document announces each draw it once more.
     view->resize(700, 500);
     Grab();
     EXPECT_EQ(view->chartDrawCount(), drawn + 1);
@@ -132,7 +132,7 @@ TEST_F(LoggerViewTest, RepaintReusesTheDrawnChart)
     view->InvalidateChart();
     Grab();
     EXPECT_EQ(view->chartDrawCount(), drawn + 2);
-    data->store.NarrowRecords(100, 200);
+    data->document.Narrow(100, 200);
     view->update();
     Grab();
     EXPECT_EQ(view->chartDrawCount(), drawn + 3);

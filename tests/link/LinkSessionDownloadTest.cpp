@@ -128,6 +128,35 @@ TEST_F(LinkSessionDownloadTest, QuietLineEndsTheStreamAndTheLogIsSavedAndShown)
     EXPECT_TRUE(session.connected());
 }
 
+// The open log's document hears of a download twice: the records dropped
+// when it starts, and the downloaded log once it is complete and saved.
+TEST_F(LinkSessionDownloadTest, DownloadIsAnnouncedThroughTheDocument)
+{
+    struct Heard {
+        LogDocument::ChangeKind kind;
+        uint32_t records;
+        QString path;
+    };
+    std::vector<Heard> heard;
+    QObject::connect(&app.document, &LogDocument::changed, [&](LogDocument::ChangeKind kind) {
+        heard.push_back({kind, app.store.recordCount, app.store.currentLogPath});
+    });
+
+    RunDownload(fivePackets());
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[0].kind, LogDocument::ChangeKind::Emptied);
+    EXPECT_EQ(heard[0].records, 0u);
+    EXPECT_EQ(heard[1].kind, LogDocument::ChangeKind::Downloaded);
+    EXPECT_EQ(heard[1].records, 5u);
+    EXPECT_EQ(heard[1].path, app.logFilePath("ROOM_20110309_0844.logu"));
+
+    // A logger with nothing to give: only the records dropped at the start.
+    heard.clear();
+    RunDownload(fakelink::Concat({Packet({}, 2)}));
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].kind, LogDocument::ChangeKind::Emptied);
+}
+
 // An empty log would be named after the computer's clock and could replace a
 // real log whose last record fell in the same minute: nothing is saved.
 TEST_F(LinkSessionDownloadTest, NoByteWithinFiveSecondsSavesNoFile)
