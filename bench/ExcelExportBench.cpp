@@ -2,9 +2,9 @@
 // TXT export of the same records into the same kind of file.
 #include "RatioReporter.h"
 
-#include "chart/ExcelExport.h"
+#include "formats/ExcelExport.h"
+#include "formats/TxtExport.h"
 #include "logdata/LogStore.h"
-#include "logdata/TxtExport.h"
 #include "logdata/Units.h"
 
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 // same lines with fprintf into the same kind of file.
 #include "RatioReporter.h"
 
+#include "formats/TxtExport.h"
 #include "logdata/LogStore.h"
-#include "logdata/TxtExport.h"
 #include "logdata/Units.h"
 
 #include <QFile>

@@ -4,14 +4,14 @@
 #include "LimitOptions.h"
 #include "LogSelection.h"
 
-#include "chart/BmpWriter.h"
 #include "chart/ChartImage.h"
-#include "chart/ExcelExport.h"
+#include "formats/BmpWriter.h"
 #include "formats/CsvExport.h"
+#include "formats/ExcelExport.h"
 #include "formats/PdfReport.h"
 #include "logdata/LogDocument.h"
+#include "formats/TxtExport.h"
 #include "logdata/LogStore.h"
-#include "logdata/TxtExport.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -105,7 +105,7 @@ bool writeOutput(const QString& option, const QString& path, LogStore& store, QS
 {
     const QString shown = QDir::toNativeSeparators(path);
     if (option == QLatin1String("--txt")) {
-        const TxtExportResult result = ExportTxtFile(path, store);
+        const WriteResult result = ExportTxtFile(path, store);
         if (!result.ok)
             return failed(result.message);
     } else if (option == QLatin1String("--csv")) {
@@ -113,7 +113,7 @@ bool writeOutput(const QString& option, const QString& path, LogStore& store, QS
         if (!result.ok)
             return failed(result.message);
     } else if (option == QLatin1String("--xls")) {
-        const ExcelExportResult result = ExportExcelFile(path, store);
+        const WriteResult result = ExportExcelFile(path, store);
         if (!result.ok)
             return failed(result.message);
         if (!result.notice.isEmpty())
@@ -127,7 +127,7 @@ bool writeOutput(const QString& option, const QString& path, LogStore& store, QS
                               .arg(pictureSize.width())
                               .arg(pictureSize.height())
                               .arg(shown));
-        const BmpExportResult result = WriteBmpFile(path, image);
+        const WriteResult result = WriteBmpFile(path, image);
         if (!result.ok)
             return failed(result.message);
         PrintLine(QStringLiteral("Drew the chart of %1 records, %2 x %3 pixels, to %4")

@@ -110,6 +110,16 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
     QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
     LoadRecentFileList();
 
+    // The program folder, Logger.ini and the log folder are settled before
+    // any window exists, so every pane lists and saves in the right place.
+    data_.programFolder = LoggerSettings::ResolveProgramFolder(
+        options.home, qEnvironmentVariable("TESSAVIEW_HOME"), QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+
+    settings_ = LoggerSettings();
+    settings_.Read(LoggerSettings::FilePath(data_.programFolder));
+    LoggerSettings::EnsureLogFolder(data_.programFolder);
+
     // The document: a file named on the command line, read before the main
     // window exists (its statistics wait for the first drawing), or an empty one.
     // A file that gave no log (empty or damaged) leaves the empty document.
@@ -146,13 +156,6 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
         QCoreApplication::processEvents();
     }
 
-    data_.programFolder = LoggerSettings::ResolveProgramFolder(
-        options.home, qEnvironmentVariable("TESSAVIEW_HOME"), QCoreApplication::applicationDirPath(),
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-
-    settings_ = LoggerSettings();
-    settings_.Read(LoggerSettings::FilePath(data_.programFolder));
-
     // The port tried first, from Logger.ini; the link starts with no command.
     frame_->link().setPortNumber(settings_.portNumber);
     frame_->UpdateCommandUI();
@@ -160,12 +163,6 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
     // plain clear of statsPending could skip the statistics of a log named on
     // the command line, so settle them here instead.
     data_.store.EnsureStatistics();
-
-    LoggerSettings::EnsureLogFolder(data_.programFolder);
-
-    // The file list was made before the program folder was settled.
-    if (frame_->IsPaneOpen(132) && frame_->paneWindow(132))
-        frame_->ShowOnlyPane(1);
 
     const QString pending = doc_.TakePendingMessage();
     if (!pending.isEmpty())

@@ -2,14 +2,14 @@
 // workbook, the chart to a 16-bit BMP picture.
 #include "app/ChartExportCommands.h"
 
-#include "chart/BmpWriter.h"
 #include "chart/ChartImage.h"
-#include "chart/ExcelExport.h"
+#include "formats/BmpWriter.h"
 #include "formats/CsvExport.h"
+#include "formats/ExcelExport.h"
 #include "formats/PdfReport.h"
+#include "formats/TxtExport.h"
 #include "logdata/LogStore.h"
 #include "logdata/OpenLogLimits.h"
-#include "logdata/TxtExport.h"
 
 #include <QDir>
 #include <QImage>
@@ -25,7 +25,7 @@ QString ChartExportCommands::ExportTxt()
     if (chosen.isEmpty())
         return {};
     const QString path = TxtExportPath(chosen);
-    const TxtExportResult result = ExportTxtFile(path, store_);
+    const WriteResult result = ExportTxtFile(path, store_);
     if (!result.ok) {
         host_.ShowMessage(result.message);
         return {};
@@ -39,7 +39,7 @@ QString ChartExportCommands::ExportExcel()
     if (chosen.isEmpty())
         return {};
     const QString path = ExcelExportPath(chosen);
-    const ExcelExportResult result = ExportExcelFile(path, store_);
+    const WriteResult result = ExportExcelFile(path, store_);
     if (!result.ok) {
         host_.ShowMessage(result.message);
         return {};
@@ -70,7 +70,7 @@ QString ChartExportCommands::ExportBmp()
                               .arg(QDir::toNativeSeparators(path)));
         return {};
     }
-    const BmpExportResult result = WriteBmpFile(path, image);
+    const WriteResult result = WriteBmpFile(path, image);
     if (!result.ok) {
         host_.ShowMessage(result.message);
         return {};

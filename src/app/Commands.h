@@ -10,22 +10,15 @@ namespace cmd {
 enum Id : int {
     New = 57600,
     Open = 57601,
-    Save = 57603,
     SaveAs = 57604,
     PrintSetup = 57606,
     Print = 57607,
     PrintPreview = 57609,
     RecentFile = 57616,
-    EditCopy = 57634,
-    EditCut = 57635,
-    EditPaste = 57637,
-    EditUndo = 57643,
     About = 57664,
     Exit = 57665,
     ContextHelp = 57669,
     Help = 57670,
-    NextPane = 57680,
-    PrevPane = 57681,
 
     Connect = 32771,
     Disconnect = 32772,
@@ -85,14 +78,6 @@ inline constexpr CommandInfo Commands[] = {
     {About, "About(&A)...", "About", "About", "about.png"},
     {ContextHelp, "Help(&H)", "Help", "Help", "help.png"},
 };
-
-inline constexpr const CommandInfo* FindCommand(int id)
-{
-    for (const CommandInfo& c : Commands)
-        if (c.id == id)
-            return &c;
-    return nullptr;
-}
 
 // Menu popups and toolbars, items in order, Separator between groups.
 struct BarLayout {

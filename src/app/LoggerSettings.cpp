@@ -1,6 +1,8 @@
 // Reading and writing Logger.ini and settling the program folder.
 #include "app/LoggerSettings.h"
 
+#include "logdata/LogFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -85,7 +87,7 @@ bool LoggerSettings::IsInstalledProgramDir(const QString& programDir)
 
 void LoggerSettings::EnsureLogFolder(const QString& programFolder)
 {
-    const QString folder = programFolder + QStringLiteral("Logfiles");
+    const QString folder = programFolder + QLatin1String(LogFolderName);
     if (!QFileInfo::exists(folder))
         QDir().mkdir(folder);
 }

@@ -1,8 +1,8 @@
 // Export of the records held in the store as a CSV file.
 #include "formats/CsvExport.h"
 
+#include "formats/TxtExport.h"
 #include "logdata/LogStore.h"
-#include "logdata/TxtExport.h"
 
 #include <QIODevice>
 

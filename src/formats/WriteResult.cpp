@@ -7,36 +7,56 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-namespace {
-
-QString Failure(const QString& headline, const char* what, const QString& path, const QString& reason)
+QString FileFailureSentence(WriteStage stage, const QString& path, const QString& reason)
 {
-    return QStringLiteral("%1\r\nThe file %2 %3 (%4).")
-        .arg(headline, QDir::toNativeSeparators(path), QLatin1String(what), reason);
+    return QStringLiteral("The file %1 %2 (%3).")
+        .arg(QDir::toNativeSeparators(path),
+             stage == WriteStage::Write ? QStringLiteral("cannot be written") : QStringLiteral("cannot be created"),
+             reason);
 }
 
-}  // namespace
+WriteResult WriteWholeFile(const QString& path, const WriteFailureText& failureText,
+                           const std::function<bool(QIODevice&)>& write)
+{
+    const auto failed = [&](WriteStage stage, const QString& reason) {
+        return WriteResult{false, failureText(stage, path, reason), {}};
+    };
+    const QFileInfo existing(path);
+    if (existing.exists()) {
+        if (existing.isDir())
+            return failed(WriteStage::Refused, QStringLiteral("it is a folder"));
+        if (!existing.isFile())
+            return failed(WriteStage::Refused, QStringLiteral("it is not a regular file"));
+        // Renaming a finished file over a file the user protected would
+        // replace it all the same, so it is refused here.
+        if (!existing.isWritable())
+            return failed(WriteStage::Refused, QStringLiteral("the file may not be written"));
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(WriteStage::Create, file.errorString());
+    if (!write(file)) {
+        // A writer may stop without an error of the file itself (the device
+        // then says only "Unknown error").
+        const QString reason =
+            file.error() == QFileDevice::NoError ? QStringLiteral("a write failed") : file.errorString();
+        file.cancelWriting();
+        return failed(WriteStage::Write, reason);
+    }
+    if (!file.commit())
+        return failed(WriteStage::Write, file.errorString());
+    return {true, {}, {}};
+}
 
 WriteResult WriteWholeFile(const QString& path, const QString& failedHeadline,
                            const std::function<bool(QIODevice&)>& write)
 {
-    const QFileInfo existing(path);
-    if (existing.exists() && !existing.isFile())
-        return {false,
-                Failure(failedHeadline, "cannot be created", path,
-                        existing.isDir() ? QStringLiteral("it is a folder") : QStringLiteral("it is not a regular file")),
-                {}};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, Failure(failedHeadline, "cannot be created", path, file.errorString()), {}};
-    if (!write(file)) {
-        const QString reason = file.errorString().isEmpty() ? QStringLiteral("a write failed") : file.errorString();
-        file.cancelWriting();
-        return {false, Failure(failedHeadline, "cannot be written", path, reason), {}};
-    }
-    if (!file.commit())
-        return {false, Failure(failedHeadline, "cannot be written", path, file.errorString()), {}};
-    return {true, {}, {}};
+    return WriteWholeFile(
+        path,
+        [&failedHeadline](WriteStage stage, const QString& failedPath, const QString& reason) {
+            return failedHeadline + QStringLiteral("\r\n") + FileFailureSentence(stage, failedPath, reason);
+        },
+        write);
 }
 
 QString PathWithDefaultExtension(const QString& chosenPath, const QString& extension)

@@ -4,6 +4,7 @@
 
 #include "link/LoggerConfig.h"
 #include "logdata/LogDocument.h"
+#include "logdata/LogFolder.h"
 #include "logdata/LogStore.h"
 #include "logdata/OpenLogLimits.h"
 
@@ -19,6 +20,6 @@ struct AppData {
     // Folder that holds Logger.ini and Logfiles/, ending with a separator.
     QString programFolder;
 
-    QString logFolder() const { return programFolder + QStringLiteral("Logfiles/"); }
+    QString logFolder() const { return LogFolderPath(programFolder); }
     QString logFilePath(const QString& fileName) const { return logFolder() + fileName; }
 };

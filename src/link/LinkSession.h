@@ -107,9 +107,6 @@ public:
     // True while any exchange waits for an answer or a time-out.
     bool busy() const { return runningTimers_ != 0; }
 
-    // The last request built, as a repeat sends it again.
-    const uint8_t* transmitArea() const { return transmit_; }
-    int transmitLength() const { return transmitLength_; }
     // Bytes of the download stream received so far, and records decoded.
     int32_t downloadLength() const { return downloadLength_; }
     int32_t decodedCount() const { return decodedCount_; }

@@ -1,6 +1,7 @@
 // Reader and writer of .logu files and the names of saved downloads.
 #include "logdata/LogFile.h"
 
+#include "logdata/LogFolder.h"
 #include "logdata/LogStore.h"
 #include "logdata/Units.h"
 
@@ -326,7 +327,7 @@ bool writeWhole(const QString& path, const LogStore& store)
 
 SaveLogResult SaveDownloadedLog(LogStore& store, const QString& programFolder, const QDateTime& now)
 {
-    const QString folder = programFolder + QStringLiteral("Logfiles/");
+    const QString folder = LogFolderPath(programFolder);
     const QString ownName = SavedLogName(store, now);
     const QString ownPath = folder + ownName;
 

@@ -15,6 +15,11 @@ constexpr int MinimumListedLength = 8;
 
 }  // namespace
 
+QString LogFolderPath(const QString& programFolder)
+{
+    return programFolder + QLatin1String(LogFolderName) + QLatin1Char('/');
+}
+
 LogFolder::LogFolder(const QString& folder) : folder_(folder)
 {
     if (!folder_.isEmpty() && !folder_.endsWith(QLatin1Char('/')) && !folder_.endsWith(QLatin1Char('\\')))

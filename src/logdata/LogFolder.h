@@ -6,6 +6,13 @@
 #include <QString>
 #include <QStringList>
 
+// Name of the folder below the program folder that holds the .logu logs.
+inline constexpr const char* LogFolderName = "Logfiles";
+
+// <programFolder>Logfiles/; programFolder ends with a separator (an empty one
+// gives the relative "Logfiles/").
+QString LogFolderPath(const QString& programFolder);
+
 // Logs whose names share the text before their first "_" (normally the logger
 // name that a download puts there).
 struct LogFileGroup {

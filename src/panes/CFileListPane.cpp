@@ -6,7 +6,6 @@
 #include "logdata/LogFolder.h"
 #include "panes/CRenameDlg.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QIcon>
@@ -86,10 +85,6 @@ void CFileListPane::setMessageSink(IMessageSink* sink) { sink_ = sink; }
 
 LogFolder CFileListPane::Folder() const
 {
-    // The pane can be made before start-up has settled the program folder;
-    // it then looks beside the program file, without settling it itself.
-    if (data_.programFolder.isEmpty())
-        return LogFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/Logfiles/"));
     return LogFolder(data_.logFolder());
 }
 
@@ -104,7 +99,9 @@ void CFileListPane::RefreshFileList()
 
     const QIcon groupIcon = ResourceIcon(QStringLiteral(":/icons/tree-group.png"));
     const QIcon fileIcon = FileIcon();
-    const QList<LogFileGroup> groups = Folder().List();
+    // Start-up settles the program folder before any pane exists; without
+    // one there is no log folder to list (and no guess at one).
+    const QList<LogFileGroup> groups = data_.programFolder.isEmpty() ? QList<LogFileGroup>{} : Folder().List();
     for (const LogFileGroup& group : groups) {
         auto* groupItem = new QTreeWidgetItem(root, {group.name});
         groupItem->setIcon(0, groupIcon);

@@ -6,6 +6,7 @@
 #include "app/CLoggerApp.h"
 #include "app/CMainFrame.h"
 #include "logdata/LogFile.h"
+#include "logdata/LogFolder.h"
 #include "support/GuiTestSupport.h"
 #include "support/StoreFixtures.h"
 
@@ -103,7 +104,7 @@ protected:
     void TearDown() override { app.reset(); }
 
     QString homePath() const { return home.path() + QStringLiteral("/"); }
-    QString logPath(const QString& name) const { return homePath() + QStringLiteral("Logfiles/") + name; }
+    QString logPath(const QString& name) const { return LogFolderPath(homePath()) + name; }
 
     // A program object whose messages and questions go to messages (each
     // question answered with answer) instead of dialogs.

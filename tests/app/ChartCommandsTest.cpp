@@ -6,8 +6,8 @@
 #include "app/CLoggerView.h"
 #include "app/ChartExportCommands.h"
 #include "app/Commands.h"
-#include "chart/BmpWriter.h"
-#include "chart/XlrdSheet.h"
+#include "formats/BmpWriter.h"
+#include "formats/XlrdSheet.h"
 
 #include <QDir>
 #include <QMouseEvent>

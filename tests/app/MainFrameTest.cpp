@@ -350,8 +350,8 @@ TEST_F(MainFrameTest, PaneClosedByTheUserStaysClosed)
 
 TEST_F(MainFrameTest, FileListShowsTheProgramFolderAndOpensItsLogs)
 {
-    // The pane is made before start-up settles the program folder; it must
-    // still list the logs of that folder.
+    // Start-up settles the program folder before the pane exists, so the
+    // pane lists that folder's logs from the start, with no later refresh.
     ASSERT_TRUE(QDir().mkpath(homePath() + QStringLiteral("Logfiles")));
     ASSERT_TRUE(WriteSampleLog(logPath(QStringLiteral("LAB_20110308_1435.logu")), 3, 15, "LAB"));
     Start();

@@ -93,6 +93,14 @@ TEST_F(LogFolderTest, FolderMatchingThePatternIsNotListed)
     EXPECT_EQ(Describe(folder().List()), "LAB: LAB_20100301_1200.logu");
 }
 
+// The name on disk is what earlier installs and saved downloads rely on.
+TEST(LogFolderPathTest, LogsLiveInLogfilesBelowTheProgramFolder)
+{
+    EXPECT_EQ(LogFolderPath(QStringLiteral("/home/lab/.local/share/Tessaview U/")),
+              QStringLiteral("/home/lab/.local/share/Tessaview U/Logfiles/"));
+    EXPECT_EQ(LogFolderPath(QString()), QStringLiteral("Logfiles/"));
+}
+
 struct RuleCase {
     const char* text;
     bool opens;

@@ -1,6 +1,7 @@
 // Writes sample .logu logs of one, two and three channels into DIR/Logfiles/,
 // so the program can be tried and photographed without a logger.
 #include "logdata/LogFile.h"
+#include "logdata/LogFolder.h"
 #include "logdata/LogStore.h"
 #include "logdata/Units.h"
 
@@ -110,7 +111,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: tessaview-sample-logs DIR   (writes DIR/Logfiles/*.logu)\n");
         return 2;
     }
-    const QString folder = QDir(args[1]).absoluteFilePath(QStringLiteral("Logfiles")) + QLatin1Char('/');
+    const QString folder = LogFolderPath(QDir(args[1]).absolutePath() + QLatin1Char('/'));
     if (!QDir().mkpath(folder)) {
         std::fprintf(stderr, "cannot create %s\n", qPrintable(folder));
         return 1;

@@ -1,6 +1,6 @@
 // The Excel export of the store: path rule, the records a sheet can take,
 // the rows as xlrd reads them, replacing a file, and failures.
-#include "chart/ExcelExport.h"
+#include "formats/ExcelExport.h"
 #include "logdata/LogStore.h"
 #include "support/StoreFixtures.h"
 #include "XlrdSheet.h"
@@ -133,7 +133,7 @@ TEST_P(ExcelExportSheet, RowsMatchTheStore)
     });
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("export.xls"));
-    const ExcelExportResult result = ExportExcelFile(file, store);
+    const WriteResult result = ExportExcelFile(file, store);
     ASSERT_TRUE(result.ok) << result.message.toStdString();
     // Only a log longer than a sheet says what it left out.
     EXPECT_EQ(result.notice, k.records > 65535 ? QStringLiteral("The sheet holds the newest 65535 of %1 records.")
@@ -252,7 +252,7 @@ TEST_F(ExcelExportFiles, FailuresSayWhatAndLeaveNoFile)
         {path("pipe.xls"), "it is not a regular file"},
     };
     for (const auto& k : cases) {
-        const ExcelExportResult result = ExportExcelFile(k.target, store);
+        const WriteResult result = ExportExcelFile(k.target, store);
         EXPECT_FALSE(result.ok) << k.target.toStdString();
         const std::string message = result.message.toStdString();
         EXPECT_TRUE(result.message.startsWith(QStringLiteral("Failed: "))) << message;

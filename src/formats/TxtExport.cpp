@@ -1,10 +1,9 @@
 // Export of the records held in the store as a tab-separated text file.
-#include "logdata/TxtExport.h"
+#include "formats/TxtExport.h"
 
 #include "logdata/LogStore.h"
 #include "logdata/SavePath.h"
 
-#include <QFile>
 #include <QIODevice>
 
 #include <algorithm>
@@ -192,21 +191,15 @@ bool WriteTxtExport(QIODevice& device, const LogStore& store)
     return out.flush();
 }
 
-TxtExportResult ExportTxtFile(const QString& path, const LogStore& store)
+WriteResult ExportTxtFile(const QString& path, const LogStore& store)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {false, QString::fromLatin1(TxtExportFailedMessage)};
-    bool written = WriteTxtExport(file, store);
-    written = file.flush() && written;
-    QString reason = file.errorString();
-    file.close();
-    if (written && file.error() != QFileDevice::NoError) {
-        written = false;
-        reason = file.errorString();
-    }
-    if (!written)
-        return {false, QStringLiteral("An error occurred while writing %1: %2. The file holds only part of the records.")
-                           .arg(path, reason)};
-    return {true, {}};
+    return WriteWholeFile(
+        path,
+        [](WriteStage stage, const QString& failedPath, const QString& reason) {
+            const QString headline = QString::fromLatin1(TxtExportFailedMessage);
+            if (stage == WriteStage::Create)
+                return headline;
+            return headline + QStringLiteral("\r\n") + FileFailureSentence(stage, failedPath, reason);
+        },
+        [&store](QIODevice& device) { return WriteTxtExport(device, store); });
 }

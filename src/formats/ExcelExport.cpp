@@ -1,16 +1,11 @@
 // Export of the records held in the store as an Excel 97–2003 workbook with
 // one sheet, logs.
-#include "chart/ExcelExport.h"
+#include "formats/ExcelExport.h"
 
-#include "chart/XlsWriter.h"
+#include "formats/TxtExport.h"
+#include "formats/XlsWriter.h"
 #include "logdata/LogStore.h"
 #include "logdata/SavePath.h"
-#include "logdata/TxtExport.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <charconv>
@@ -20,12 +15,6 @@ namespace {
 
 constexpr int DateWidth = 11;  // characters of "YYYY-MM-DD" and a margin
 constexpr int TimeWidth = 9;   // characters of "hh:mm:ss" and a margin
-
-QString failure(const char* what, const QString& path, const QString& reason)
-{
-    return QStringLiteral("Failed: The file %1 %2 (%3).")
-        .arg(QDir::toNativeSeparators(path), QLatin1String(what), reason);
-}
 
 // A value as the number its "%3.1f" text reads as, or that text where it is no number.
 bool addValue(XlsWriter& xls, int row, int column, float value)
@@ -82,30 +71,17 @@ bool WriteExcelExport(QIODevice& device, const LogStore& store)
     return xls.write(device);
 }
 
-ExcelExportResult ExportExcelFile(const QString& path, const LogStore& store)
+WriteResult ExportExcelFile(const QString& path, const LogStore& store)
 {
-    // Only a file is replaced: deleting a device or a pipe that happens to
-    // bear the chosen name would harm the system, and a folder is never one.
-    const QFileInfo existing(path);
-    if (existing.exists() && !existing.isFile())
-        return {false, failure("cannot be created", path,
-                               existing.isDir() ? QStringLiteral("it is a folder")
-                                                : QStringLiteral("it is not a regular file")), {}};
-    // The user has agreed to replace the file; when it cannot be deleted,
-    // writing the new one says what is wrong.
-    QFile::remove(path);
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, failure("cannot be created", path, file.errorString()), {}};
-    if (!WriteExcelExport(file, store)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return {false, failure("cannot be written", path, reason), {}};
-    }
-    if (!file.commit())
-        return {false, failure("cannot be written", path, file.errorString()), {}};
-    return {true, {}, ExcelTruncationNotice(store.recordCount)};
+    WriteResult result = WriteWholeFile(
+        path,
+        [](WriteStage stage, const QString& failedPath, const QString& reason) {
+            return QStringLiteral("Failed: ") + FileFailureSentence(stage, failedPath, reason);
+        },
+        [&store](QIODevice& device) { return WriteExcelExport(device, store); });
+    if (result.ok)
+        result.notice = ExcelTruncationNotice(store.recordCount);
+    return result;
 }
 
 QString ExcelTruncationNotice(uint32_t recordCount)

@@ -1,8 +1,8 @@
 // The compound file container and the BIFF8 workbook writer: the container
 // read back by a reader of our own (sector chains, allocation tables,
 // directory), the records walked, and the cells read back by xlrd.
-#include "chart/CompoundFile.h"
-#include "chart/XlsWriter.h"
+#include "formats/CompoundFile.h"
+#include "formats/XlsWriter.h"
 #include "XlrdSheet.h"
 
 #include <QBuffer>

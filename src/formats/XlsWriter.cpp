@@ -1,8 +1,8 @@
 // A writer of one-sheet Excel 97–2003 workbooks (.xls): number and text cells
 // in a BIFF8 Workbook stream inside a compound file.
-#include "chart/XlsWriter.h"
+#include "formats/XlsWriter.h"
 
-#include "chart/CompoundFile.h"
+#include "formats/CompoundFile.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,8 @@
 // Export of the records held in the store as a tab-separated text file.
 #pragma once
 
+#include "formats/WriteResult.h"
+
 #include <QString>
 
 class LogStore;
@@ -18,13 +20,11 @@ QString TxtExportPath(const QString& chosenPath);
 // written before stays written.
 bool WriteTxtExport(QIODevice& device, const LogStore& store);
 
-struct TxtExportResult {
-    bool ok = false;
-    QString message;  // for the user when !ok
-};
-
-// Creates (or truncates) the file at path and writes the export into it.
-TxtExportResult ExportTxtFile(const QString& path, const LogStore& store);
+// Writes the export at path, replacing an old file only once the new one is
+// complete (see WriteWholeFile). A file that cannot be made is told with
+// TxtExportFailedMessage alone; a refused name or a failed write adds the
+// path and the reason.
+WriteResult ExportTxtFile(const QString& path, const LogStore& store);
 
 // Writes value as printf("%3.1f", double(value)) does, byte for byte, and
 // returns the end of what was written (at most 48 bytes, no terminator).

@@ -1,6 +1,6 @@
 // The TXT export: number formatting against printf, lines, header, path rule, failures.
+#include "formats/TxtExport.h"
 #include "logdata/LogStore.h"
-#include "logdata/TxtExport.h"
 #include "support/StoreFixtures.h"
 
 #include <QBuffer>
@@ -202,7 +202,7 @@ TEST(TxtExportTest, FileThatCannotBeCreated)
 {
     LogStore store;
     fixtures::FillValues(store, {1.0f});
-    const TxtExportResult result = ExportTxtFile(QStringLiteral("/nonexistent/folder/out.txt"), store);
+    const WriteResult result = ExportTxtFile(QStringLiteral("/nonexistent/folder/out.txt"), store);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message, QStringLiteral("Failed to export to txt file!"));
 }
@@ -256,7 +256,7 @@ TEST(TxtExportTest, FullDiskIsReportedWithThePath)
         GTEST_SKIP() << "no /dev/full here";
     LogStore store;
     fixtures::FillStore(store, 3, 5000, [](int, uint32_t i) { return float(i); });
-    const TxtExportResult result = ExportTxtFile(QStringLiteral("/dev/full"), store);
+    const WriteResult result = ExportTxtFile(QStringLiteral("/dev/full"), store);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.message.contains(QStringLiteral("/dev/full"))) << result.message.toStdString();
 }

@@ -2,6 +2,8 @@
 // one sheet, logs.
 #pragma once
 
+#include "formats/WriteResult.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -30,18 +32,12 @@ uint32_t ExcelFirstExportedRecord(uint32_t recordCount);
 // number is written as its "%3.1f" text. False when the device refuses a write.
 bool WriteExcelExport(QIODevice& device, const LogStore& store);
 
-struct ExcelExportResult {
-    bool ok = false;
-    QString message;  // for the user when !ok: "Failed: " and the reason
-    QString notice;   // for the user after a success: ExcelTruncationNotice when records were left out
-};
-
 // Said after an export of a log longer than a sheet: "The sheet holds the
 // newest 65535 of N records."; empty when every record fits.
 QString ExcelTruncationNotice(uint32_t recordCount);
 
-// Deletes any file at path (a failure to delete is ignored), then writes the
-// workbook there; a folder, device or pipe of that name is refused. The file
-// appears only once it is complete, so a failed export leaves no damaged
-// workbook behind.
-ExcelExportResult ExportExcelFile(const QString& path, const LogStore& store);
+// Writes the workbook at path, replacing an old file only once the new one is
+// complete (see WriteWholeFile); a failed export keeps the old file and leaves
+// no damaged workbook behind. A failure message is "Failed: " and what failed;
+// the notice after a success is ExcelTruncationNotice.
+WriteResult ExportExcelFile(const QString& path, const LogStore& store);

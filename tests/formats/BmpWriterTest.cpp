@@ -1,7 +1,7 @@
 // The 16-bit BMP file: header fields, row length and padding, bottom row
 // first, the RGB555 words, the path rule, and files that cannot be written;
 // read back by ImageMagick as an independent reader where it is installed.
-#include "chart/BmpWriter.h"
+#include "formats/BmpWriter.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -153,7 +153,7 @@ TEST_F(BmpFileTest, WritesTheFileAndReplacesAnOldOne)
     old.close();
 
     const QImage image = Picture(801, 3, QColor(0, 0, 255));
-    const BmpExportResult result = WriteBmpFile(p, image);
+    const WriteResult result = WriteBmpFile(p, image);
     ASSERT_TRUE(result.ok) << result.message.toStdString();
     QFile f(p);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -182,7 +182,7 @@ TEST_F(BmpFileTest, RefusalsNameTheFileAndKeepWhatWasThere)
     if (!QFileInfo(locked).isWritable())
         cases.push_back({locked, "may not be written"});
     for (const Case& c : cases) {
-        const BmpExportResult result = WriteBmpFile(c.path, Picture(4, 4));
+        const WriteResult result = WriteBmpFile(c.path, Picture(4, 4));
         EXPECT_FALSE(result.ok) << c.path.toStdString();
         EXPECT_TRUE(result.message.startsWith(QStringLiteral("Failed to export to bmp file!\r\nThe file ")))
             << result.message.toStdString();

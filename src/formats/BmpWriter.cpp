@@ -1,13 +1,10 @@
 // The chart picture as a 16-bit Windows BMP file.
-#include "chart/BmpWriter.h"
+#include "formats/BmpWriter.h"
 
 #include "logdata/SavePath.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QImage>
 #include <QIODevice>
-#include <QSaveFile>
 
 #include <cstring>
 
@@ -23,12 +20,6 @@ void Put32(char* at, uint32_t v)
 {
     Put16(at, v & 0xFFFF);
     Put16(at + 2, v >> 16);
-}
-
-QString Failure(const char* what, const QString& path, const QString& reason)
-{
-    return QStringLiteral("%1\r\nThe file %2 %3 (%4).")
-        .arg(QLatin1String(BmpExportFailedMessage), QDir::toNativeSeparators(path), QLatin1String(what), reason);
 }
 
 }  // namespace
@@ -91,31 +82,8 @@ bool WriteBmp16(QIODevice& device, const QImage& image)
     return device.write(bytes) == bytes.size();
 }
 
-BmpExportResult WriteBmpFile(const QString& path, const QImage& image)
+WriteResult WriteBmpFile(const QString& path, const QImage& image)
 {
-    const QFileInfo existing(path);
-    if (existing.exists()) {
-        if (existing.isDir())
-            return {false, Failure("cannot be created", path, QStringLiteral("it is a folder"))};
-        if (!existing.isFile())
-            return {false, Failure("cannot be created", path, QStringLiteral("it is not a regular file"))};
-        // Renaming a finished file over it would replace a file the user
-        // protected; creating it in place would be refused, so refuse it here.
-        if (!existing.isWritable())
-            return {false, Failure("cannot be created", path, QStringLiteral("the file may not be written"))};
-    }
-    QSaveFile file(path);
-    // A folder where no new file may be made can still hold a file that may
-    // be written: that one is written in place.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, Failure("cannot be created", path, file.errorString())};
-    if (!WriteBmp16(file, image)) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return {false, Failure("cannot be written", path, reason)};
-    }
-    if (!file.commit())
-        return {false, Failure("cannot be written", path, file.errorString())};
-    return {true, {}};
+    return WriteWholeFile(path, QString::fromLatin1(BmpExportFailedMessage),
+                          [&image](QIODevice& device) { return WriteBmp16(device, image); });
 }

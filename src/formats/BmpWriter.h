@@ -1,6 +1,8 @@
 // The chart picture as a 16-bit Windows BMP file.
 #pragma once
 
+#include "formats/WriteResult.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -34,13 +36,8 @@ QByteArray EncodeBmp16(const QImage& image);
 // Writes EncodeBmp16(image); false when the device refuses the bytes.
 bool WriteBmp16(QIODevice& device, const QImage& image);
 
-struct BmpExportResult {
-    bool ok = false;
-    QString message;  // for the user when !ok: what failed, the path and the reason
-};
-
 // Creates (or replaces) the file at path with the picture. The file is
 // replaced only once it is complete, so a failed save leaves no damaged
 // picture behind and keeps an earlier file of that name; a folder, a device
-// or a file that may not be written is refused.
-BmpExportResult WriteBmpFile(const QString& path, const QImage& image);
+// or a file that may not be written is refused (see WriteWholeFile).
+WriteResult WriteBmpFile(const QString& path, const QImage& image);

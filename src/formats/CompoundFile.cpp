@@ -1,6 +1,6 @@
 // A writer of compound files (the sector-and-FAT container of Office 97–2003
 // documents) holding a few streams at the top level.
-#include "chart/CompoundFile.h"
+#include "formats/CompoundFile.h"
 
 #include <QBuffer>
 #include <QIODevice>
