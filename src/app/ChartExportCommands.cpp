@@ -1,5 +1,5 @@
-// The three exports of the open log: records to a text file or an Excel
-// workbook, the chart to a 16-bit BMP picture.
+// The exports of the open log: records to a text, Excel or CSV file, the
+// chart to a 16-bit BMP picture, the report to a PDF.
 #include "app/ChartExportCommands.h"
 
 #include "chart/ChartImage.h"
@@ -19,93 +19,63 @@ ChartExportCommands::ChartExportCommands(LogStore& store, IExportHost& host, con
 {
 }
 
-QString ChartExportCommands::ExportTxt()
+QString ChartExportCommands::RunExport(const char* filter, QString (*pathFor)(const QString&),
+                                       const std::function<WriteResult(const QString&)>& write)
 {
-    const QString chosen = host_.ChooseExportPath(QString::fromLatin1(TxtFilter));
+    const QString chosen = host_.ChooseExportPath(QString::fromLatin1(filter));
     if (chosen.isEmpty())
         return {};
-    const QString path = TxtExportPath(chosen);
-    const WriteResult result = ExportTxtFile(path, store_);
+    const QString path = pathFor(chosen);
+    const WriteResult result = write(path);
     if (!result.ok) {
         host_.ShowMessage(result.message);
         return {};
     }
+    // What a complete file still left out (a log longer than a sheet) is told.
+    if (!result.notice.isEmpty())
+        host_.ShowMessage(result.notice);
     return path;
+}
+
+QString ChartExportCommands::ExportTxt()
+{
+    return RunExport(TxtFilter, TxtExportPath, [this](const QString& path) { return ExportTxtFile(path, store_); });
 }
 
 QString ChartExportCommands::ExportExcel()
 {
-    const QString chosen = host_.ChooseExportPath(QString::fromLatin1(ExcelFilter));
-    if (chosen.isEmpty())
-        return {};
-    const QString path = ExcelExportPath(chosen);
-    const WriteResult result = ExportExcelFile(path, store_);
-    if (!result.ok) {
-        host_.ShowMessage(result.message);
-        return {};
-    }
-    // A log longer than a sheet loses its oldest records: the user is told.
-    if (!result.notice.isEmpty())
-        host_.ShowMessage(result.notice);
-    return path;
+    return RunExport(ExcelFilter, ExcelExportPath, [this](const QString& path) { return ExportExcelFile(path, store_); });
 }
 
 QString ChartExportCommands::ExportBmp()
 {
-    const QString chosen = host_.ChooseExportPath(QString::fromLatin1(BmpFilter));
-    if (chosen.isEmpty())
-        return {};
-    const QString path = BmpExportPath(chosen);
-    const QSize size = host_.ChartSize();
-    store_.EnsureStatistics();
-    // Drawn with the window's geometry and font, so the file shows what the
-    // screen shows; an empty store leaves the picture black.
-    const QImage image = RenderChartImage(store_, size, host_.ChartFont(), QImage::Format_RGB555,
-                                          limits_ ? &limits_->get() : nullptr);
-    if (image.isNull() && !size.isEmpty()) {
-        host_.ShowMessage(QStringLiteral("%1\r\nThe picture of %2 x %3 pixels for %4 does not fit in memory.")
-                              .arg(QLatin1String(BmpExportFailedMessage))
-                              .arg(size.width())
-                              .arg(size.height())
-                              .arg(QDir::toNativeSeparators(path)));
-        return {};
-    }
-    const WriteResult result = WriteBmpFile(path, image);
-    if (!result.ok) {
-        host_.ShowMessage(result.message);
-        return {};
-    }
-    return path;
+    return RunExport(BmpFilter, BmpExportPath, [this](const QString& path) {
+        const QSize size = host_.ChartSize();
+        store_.EnsureStatistics();
+        // Drawn with the window's geometry and font, so the file shows what the
+        // screen shows; an empty store leaves the picture black.
+        const QImage image = RenderChartImage(store_, size, host_.ChartFont(), QImage::Format_RGB555,
+                                              limits_ ? &limits_->get() : nullptr);
+        if (image.isNull() && !size.isEmpty())
+            return WriteResult{false,
+                               QStringLiteral("%1\r\nThe picture of %2 x %3 pixels for %4 does not fit in memory.")
+                                   .arg(QLatin1String(BmpExportFailedMessage))
+                                   .arg(size.width())
+                                   .arg(size.height())
+                                   .arg(QDir::toNativeSeparators(path)),
+                               {}};
+        return WriteBmpFile(path, image);
+    });
 }
 
 QString ChartExportCommands::ExportCsv()
 {
-    const QString chosen = host_.ChooseExportPath(QString::fromLatin1(CsvFilter));
-    if (chosen.isEmpty())
-        return {};
-    const QString path = CsvExportPath(chosen);
-    const WriteResult result = ExportCsvFile(path, store_);
-    if (!result.ok) {
-        host_.ShowMessage(result.message);
-        return {};
-    }
-    if (!result.notice.isEmpty())
-        host_.ShowMessage(result.notice);
-    return path;
+    return RunExport(CsvFilter, CsvExportPath, [this](const QString& path) { return ExportCsvFile(path, store_); });
 }
 
 QString ChartExportCommands::ExportPdf()
 {
-    const QString chosen = host_.ChooseExportPath(QString::fromLatin1(PdfFilter));
-    if (chosen.isEmpty())
-        return {};
-    const QString path = PdfExportPath(chosen);
-    const WriteResult result = ExportPdfReport(path, store_, limits_ ? limits_->get() : LogLimits());
-    if (!result.ok) {
-        host_.ShowMessage(result.message);
-        return {};
-    }
-    if (!result.notice.isEmpty())
-        host_.ShowMessage(result.notice);
-    return path;
+    return RunExport(PdfFilter, PdfExportPath, [this](const QString& path) {
+        return ExportPdfReport(path, store_, limits_ ? limits_->get() : LogLimits());
+    });
 }

@@ -2,6 +2,10 @@
 // chart to a 16-bit BMP picture, the report to a PDF file.
 #pragma once
 
+#include "formats/WriteResult.h"
+
+#include <functional>
+
 #include <QFont>
 #include <QSize>
 #include <QString>
@@ -46,6 +50,12 @@ public:
     QString ExportPdf();
 
 private:
+    // Asks for the path, applies the format's extension rule, writes, and
+    // tells the user what failed or what the file left out. Returns the path
+    // written, or an empty path.
+    QString RunExport(const char* filter, QString (*pathFor)(const QString&),
+                      const std::function<WriteResult(const QString&)>& write);
+
     LogStore& store_;
     IExportHost& host_;
     const OpenLogLimits* limits_ = nullptr;
