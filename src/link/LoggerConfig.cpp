@@ -3,12 +3,11 @@
 #include "link/LoggerConfig.h"
 
 #include "link/Frames.h"
+#include "link/NumberText.h"
 
 #include <QByteArray>
 #include <QtEndian>
 
-#include <charconv>
-#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -16,50 +15,21 @@ namespace {
 
 constexpr int WritePayloadLength = 45;  // 0x01 and the 44 setup bytes
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The leading decimal integer of a text as atoi reads it: white space, an
-// optional sign, digits; no digits give 0. Saturates instead of overflowing.
+// The leading decimal integer of a text as atoi reads it: no digits give 0.
 long long leadingInteger(const QString& text)
 {
-    const QByteArray bytes = text.toLatin1();
-    const char* p = bytes.constData();
-    while (isSpace(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = *p++ == '-';
     long long value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        if (value < LLONG_MAX / 10)
-            value = value * 10 + (*p - '0');
-    }
-    return negative ? -value : value;
+    return LeadingInteger(text, value) ? value : 0;
 }
 
 // The leading decimal number of a text as strtod reads it, always with a '.'
-// as the decimal point whatever the locale; no number gives 0. Infinity and
-// NaN texts are not numbers here, so they never reach the logger.
+// as the decimal point whatever the locale; no number gives 0. Infinity, NaN
+// and numbers too large for a double are not numbers here, so they never
+// reach the logger.
 double leadingNumber(const QString& text)
 {
-    const QByteArray bytes = text.toLatin1();
-    const char* p = bytes.constData();
-    const char* end = p + bytes.size();
-    while (p < end && isSpace(*p))
-        ++p;
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-'))
-        negative = *p++ == '-';
-    if (p == end || !((*p >= '0' && *p <= '9') || *p == '.'))
-        return 0.0;
     double value = 0.0;
-    const auto result = std::from_chars(p, end, value, std::chars_format::general);
-    if (result.ec != std::errc() || !std::isfinite(value))
-        return 0.0;
-    return negative ? -value : value;
+    return LeadingNumber(text, value) && std::isfinite(value) ? value : 0.0;
 }
 
 int8_t lowByte(long long value)

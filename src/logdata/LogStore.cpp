@@ -25,10 +25,8 @@ LogStore& LogStore::Scratch()
     return *scratch_;
 }
 
-void LogStore::TakeOver(LogStore& from)
+void LogStore::CopyIdentityFrom(const LogStore& from)
 {
-    if (&from == this)
-        return;
     std::memcpy(loggerName, from.loggerName, sizeof loggerName);
     loggerName[24] = 0;
     std::memcpy(loggerId, from.loggerId, sizeof loggerId);
@@ -38,6 +36,13 @@ void LogStore::TakeOver(LogStore& from)
     std::memcpy(channelKind, from.channelKind, sizeof channelKind);
     for (int c = 0; c < 3; ++c)
         unitText[c] = from.unitText[c];
+}
+
+void LogStore::TakeOver(LogStore& from)
+{
+    if (&from == this)
+        return;
+    CopyIdentityFrom(from);
     timestamps_.swap(from.timestamps_);
     values_.swap(from.values_);
     PointValueArrays();
@@ -46,15 +51,7 @@ void LogStore::TakeOver(LogStore& from)
 
 void LogStore::CopyLogFrom(const LogStore& from)
 {
-    std::memcpy(loggerName, from.loggerName, sizeof loggerName);
-    loggerName[24] = 0;
-    std::memcpy(loggerId, from.loggerId, sizeof loggerId);
-    celsius = from.celsius;
-    recordCount = std::min(from.recordCount, LogCapacity);
-    channelCount = from.channelCount;
-    std::memcpy(channelKind, from.channelKind, sizeof channelKind);
-    for (int c = 0; c < 3; ++c)
-        unitText[c] = from.unitText[c];
+    CopyIdentityFrom(from);
     std::memcpy(timestamps_.get(), from.timestamps_.get(), size_t(recordCount) * TimestampLength);
     for (int c = 1; c <= 3; ++c)
         std::memcpy(value[c], from.value[c], size_t(recordCount) * sizeof(float));

@@ -88,6 +88,9 @@ public:
 
 private:
     void PointValueArrays();
+    // Copies the identity, the counts (the record count capped at the
+    // capacity), the channel kinds and the unit texts.
+    void CopyIdentityFrom(const LogStore& from);
     // Copies identity, counts, kinds, unit texts, records and currentLogName.
     void CopyLogFrom(const LogStore& from);
 
