@@ -71,13 +71,10 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs = LongestWaitMs)
 }
 
 // The message dialog on a terminal: messages on stdout, the progress window's
-// texts on stderr; every question is answered yes, since the command itself
-// was the user's answer. The download's result is printed from its outcome.
+// texts on stderr. The download's result is printed from its outcome.
 class ConsoleMessages : public IMessageSink {
 public:
     void ShowMessage(const QString& text) override { PrintLine(ConsoleText(text)); }
-    bool AskOkCancel(const QString&) override { return true; }
-    bool AskYesNo(const QString&, const QString&) override { return true; }
     void RunProgressMessage(const QString& firstText) override { PrintStatus(firstText); }
     void UpdateMessage(const QString& text, bool enableButtons) override
     {
@@ -108,6 +105,21 @@ public:
     void ShowSetupValues() override {}
     void ShowFileList() override {}
     void RedrawChartNow() override {}
+    void Pause(int milliseconds) override
+    {
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+};
+
+// The questions on a terminal: every question is answered yes, since the
+// command itself was the user's answer. A choice among several devices is
+// not made here: the devices are listed and the command stops.
+class ConsolePrompts : public ILinkPrompts {
+public:
+    bool AskOkCancel(const QString&) override { return true; }
+    bool AskYesNo(const QString&, const QString&) override { return true; }
     int ChoosePort(const QStringList& devices, int) override
     {
         PrintStatus(QStringLiteral("Several devices were found; name one with --port:"));
@@ -122,12 +134,6 @@ public:
                 PrintStatus(line);
         }
         return 0;
-    }
-    void Pause(int milliseconds) override
-    {
-        QEventLoop loop;
-        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-        loop.exec();
     }
 
     IPortDirectory* ports = nullptr;  // where the details of the devices offered come from
@@ -153,7 +159,7 @@ public:
         transport.SetReceiver(&session);
         timers.SetCallback([this](int id) { session.OnLinkTimer(id); });
         session.SetObserver(&outcomes);
-        panes.ports = &ports;
+        prompts.ports = &ports;
     }
     ~ConsoleLink()
     {
@@ -222,9 +228,10 @@ public:
     QtLinkTimers timers;
     ConsoleMessages messages;
     ConsolePanes panes;
+    ConsolePrompts prompts;
     PortDirectory ports;
     ConsoleOutcomes outcomes;
-    LinkSession session{app, transport, timers, messages, panes, ports};
+    LinkSession session{app, transport, timers, messages, panes, prompts, ports};
 };
 
 // Parses the subcommand's options; the caller returns exitCode when false.

@@ -210,7 +210,7 @@ void CMainFrame::CreateLink()
         ports_ = std::make_unique<DemoPortDirectory>(demo);
     windowTimers_ = std::make_unique<QtLinkTimers>();
     timers_ = std::make_unique<LinkTimerSwitch>(*windowTimers_);
-    link_ = std::make_unique<LinkSession>(app_.data(), *serial_, *timers_, *this, *this, *ports_);
+    link_ = std::make_unique<LinkSession>(app_.data(), *serial_, *timers_, *this, *this, *this, *ports_);
     serial_->SetReceiver(link_.get());
     windowTimers_->SetCallback([this](int id) {
         link_->OnLinkTimer(id);
@@ -809,6 +809,7 @@ QWidget* CMainFrame::AttachPaneWindow(int paneId)
     case pane::FileListId: {
         auto* list = new CFileListPane(data, dock);
         list->setMessageSink(this);
+        list->setPrompts(this);
         connect(list, &CFileListPane::openLogRequested, this, &CMainFrame::OpenFromFileList);
         connect(list, &CFileListPane::logRenamed, this, &CMainFrame::OpenLogRenamed);
         connect(list, &CFileListPane::logDeleted, this, [this](const QString& name) {

@@ -36,13 +36,15 @@ class QToolBar;
 
 // Owns the logger link: the serial transport, the device list, the window
 // timers and LinkSession, which decides every exchange. The frame is the
-// link's message sink (the message dialog, the standard boxes and the
-// progress window) and its pane actions. The frame also runs the chart's
-// printing and exports, lending them its panes, dialogs and view.
+// link's message sink (the message dialog and the progress window), its
+// prompts (the questions and the port choice) and its pane actions. The
+// frame also runs the chart's printing and exports, lending them its panes,
+// dialogs and view.
 class CMainFrame : public QMainWindow,
                    public CLoggerDoc::Host,
                    public IMessageSink,
                    public IPaneActions,
+                   public ILinkPrompts,
                    public IReportPanes,
                    public IExportHost {
     Q_OBJECT
@@ -131,9 +133,13 @@ public:
     // CLoggerDoc::Host and IMessageSink: the message dialog.
     void ShowMessage(const QString& text) override;
 
-    // IMessageSink
+    // ILinkPrompts
     bool AskOkCancel(const QString& text) override;
     bool AskYesNo(const QString& text, const QString& caption) override;
+    // The directory knows more of each device than its path: the list shows it.
+    int ChoosePort(const QStringList& devices, int initialNumber) override;
+
+    // IMessageSink
     void RunProgressMessage(const QString& firstText) override;
     void UpdateMessage(const QString& text, bool enableButtons) override;
     void ShowProgress(const QString& text) override;
@@ -154,7 +160,6 @@ public:
     void EnableLoggerButtons(bool enabled) override;
     void ShowSetupValues() override;
     void ShowFileList() override;
-    int ChoosePort(const QStringList& devices, int initialNumber) override;
     // Waits while the event loop runs on, so the window keeps painting.
     void Pause(int milliseconds) override;
 

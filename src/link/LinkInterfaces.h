@@ -55,10 +55,6 @@ public:
     virtual ~IMessageSink() = default;
     // Modal message; returns when the user has closed it.
     virtual void ShowMessage(const QString& text) = 0;
-    // Modal OK/Cancel question; true only for OK.
-    virtual bool AskOkCancel(const QString& text) = 0;
-    // Standard Yes/No message box; true only for Yes.
-    virtual bool AskYesNo(const QString& text, const QString& caption) = 0;
     // The progress use of the message dialog: opens with its buttons disabled.
     // A GUI runs it modally and returns when the user closes it; others return at once.
     virtual void RunProgressMessage(const QString& firstText) = 0;
@@ -70,6 +66,20 @@ public:
     virtual void HideProgress() = 0;
 };
 
+// The questions put to the user; each returns when the user has answered.
+class ILinkPrompts {
+public:
+    virtual ~ILinkPrompts() = default;
+    // Modal OK/Cancel question; true only for OK.
+    virtual bool AskOkCancel(const QString& text) = 0;
+    // Standard Yes/No message box; true only for Yes.
+    virtual bool AskYesNo(const QString& text, const QString& caption) = 0;
+    // The user's choice among several devices (at most 16 are offered), given
+    // by path; an implementation may look up what the port directory knows of
+    // each. Returns the 1-based number chosen, or 0 when cancelled.
+    virtual int ChoosePort(const QStringList& devices, int initialNumber) = 0;
+};
+
 // What the link asks of the panes and the chart.
 class IPaneActions {
 public:
@@ -79,9 +89,6 @@ public:
     virtual void ShowSetupValues() = 0;               // refill the setup pane from LoggerConfig
     virtual void ShowFileList() = 0;                  // only the File List pane, refreshed
     virtual void RedrawChartNow() = 0;                // draw the store at once, set the title
-    // The user's choice among several devices (at most 16 are offered);
-    // returns the 1-based number chosen, or 0 when cancelled.
-    virtual int ChoosePort(const QStringList& devices, int initialNumber) = 0;
     // The pause of Disconnect; a GUI keeps handling events meanwhile.
     virtual void Pause(int milliseconds) = 0;
 };

@@ -52,12 +52,13 @@ LinkFailure failureOf(ResponseOutcome outcome)
 }  // namespace
 
 LinkSession::LinkSession(AppData& app, ILinkTransport& transport, ILinkTimers& timers, IMessageSink& messages,
-                         IPaneActions& panes, IPortDirectory& ports)
+                         IPaneActions& panes, ILinkPrompts& prompts, IPortDirectory& ports)
     : app_(app),
       transport_(transport),
       timers_(timers),
       messages_(messages),
       panes_(panes),
+      prompts_(prompts),
       ports_(ports),
       now_([] { return QDateTime::currentDateTime(); }),
       download_(std::make_unique_for_overwrite<uint8_t[]>(DownloadBufferSize))
@@ -166,7 +167,7 @@ void LinkSession::Connect()
     portNumber_ = 1;
     if (found > 1) {
         const QStringList offered = devices.mid(0, MaxOfferedDevices);
-        const int chosen = panes_.ChoosePort(offered, portNumber_);
+        const int chosen = prompts_.ChoosePort(offered, portNumber_);
         if (chosen < 1 || chosen > offered.size()) {
             endExchange({LinkExchange::Connect, LinkFailure::Cancelled, {}});
             return;
@@ -369,7 +370,7 @@ void LinkSession::WriteSetup()
         endExchange({LinkExchange::WriteSetup, LinkFailure::SetupNotRead, {}});
         return;
     }
-    if (!messages_.AskOkCancel(WriteQuestionText)) {
+    if (!prompts_.AskOkCancel(WriteQuestionText)) {
         endExchange({LinkExchange::WriteSetup, LinkFailure::Declined, {}});
         return;
     }
@@ -420,7 +421,7 @@ void LinkSession::EraseAll()
         endExchange({LinkExchange::Erase, LinkFailure::NotConnected, {}});
         return;
     }
-    if (!messages_.AskYesNo(EraseQuestionText, EraseCaption)) {
+    if (!prompts_.AskYesNo(EraseQuestionText, EraseCaption)) {
         endExchange({LinkExchange::Erase, LinkFailure::Declined, {}});
         return;
     }

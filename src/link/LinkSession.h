@@ -49,7 +49,7 @@ public:
     static constexpr char Erasing = 'Z';
 
     LinkSession(AppData& app, ILinkTransport& transport, ILinkTimers& timers, IMessageSink& messages,
-                IPaneActions& panes, IPortDirectory& ports);
+                IPaneActions& panes, ILinkPrompts& prompts, IPortDirectory& ports);
     ~LinkSession() override;
     LinkSession(const LinkSession&) = delete;
     LinkSession& operator=(const LinkSession&) = delete;
@@ -141,6 +141,7 @@ private:
     ILinkTimers& timers_;
     IMessageSink& messages_;
     IPaneActions& panes_;
+    ILinkPrompts& prompts_;
     IPortDirectory& ports_;
     std::function<QDateTime()> now_;
     ILinkObserver* observer_ = nullptr;

@@ -83,6 +83,8 @@ CFileListPane::~CFileListPane() = default;
 
 void CFileListPane::setMessageSink(IMessageSink* sink) { sink_ = sink; }
 
+void CFileListPane::setPrompts(ILinkPrompts* prompts) { prompts_ = prompts; }
+
 LogFolder CFileListPane::Folder() const
 {
     return LogFolder(data_.logFolder());
@@ -220,8 +222,8 @@ void CFileListPane::ShowMessage(const QString& text)
 
 bool CFileListPane::AskOkCancel(const QString& text)
 {
-    if (sink_)
-        return sink_->AskOkCancel(text);
+    if (prompts_)
+        return prompts_->AskOkCancel(text);
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tessaview U Messages"), text,
                     QMessageBox::Ok | QMessageBox::Cancel, this);
     return box.exec() == QMessageBox::Ok;

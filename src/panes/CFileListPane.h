@@ -6,6 +6,7 @@
 #include <QWidget>
 
 struct AppData;
+class ILinkPrompts;
 class IMessageSink;
 class QAction;
 class LogFolder;
@@ -20,8 +21,10 @@ public:
     ~CFileListPane() override;
 
     // Where the pane's messages and its delete question go (the frame passes
-    // the message dialog's sink). Until one is set, a plain message box is used.
+    // the message dialog's sink and its prompts). Until one is set, a plain
+    // message box is used for it.
     void setMessageSink(IMessageSink* sink);
+    void setPrompts(ILinkPrompts* prompts);
 
     // Rebuilds the tree from <programFolder>Logfiles/. A missing folder shows
     // like an empty one: the root alone, not expanded.
@@ -71,6 +74,7 @@ private:
 
     AppData& data_;
     IMessageSink* sink_ = nullptr;
+    ILinkPrompts* prompts_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     QMenu* menu_ = nullptr;
     QAction* openAction_ = nullptr;

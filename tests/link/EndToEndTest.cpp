@@ -102,8 +102,9 @@ protected:
     QtLinkTimers timers;
     fakelink::RecordingMessageSink messages;
     fakelink::FakePaneActions panes;
+    fakelink::RecordingPrompts prompts;
     fakelink::FakePortDirectory ports;
-    LinkSession session{app, transport, timers, messages, panes, ports};
+    LinkSession session{app, transport, timers, messages, panes, prompts, ports};
     loggersim::SimulatorProcess sim;
 };
 

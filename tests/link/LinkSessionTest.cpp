@@ -49,7 +49,7 @@ TEST_F(LinkSessionTest, OneDeviceIsOpenedAndIdentified)
 {
     session.Connect();
     EXPECT_EQ(transport.openedDevices, QStringList{"/dev/ttyUSB0"});
-    EXPECT_TRUE(panes.offeredPorts.isEmpty());
+    EXPECT_TRUE(prompts.offeredPorts.isEmpty());
     EXPECT_EQ(session.portNumber(), 1);
     EXPECT_EQ(transport.startReaderCount, 1);
     ASSERT_EQ(transport.writes.size(), 1u);
@@ -88,15 +88,16 @@ TEST_F(LinkSessionTest, SeveralDevicesLetTheUserChoose)
         fakelink::FakeTimers timers;
         fakelink::RecordingMessageSink messages;
         fakelink::FakePaneActions panes;
+        fakelink::RecordingPrompts prompts;
         fakelink::FakePortDirectory ports;
         for (int i = 1; i <= k.devices; ++i)
             ports.devices << QStringLiteral("/dev/ttyUSB%1").arg(i);
-        panes.portChoice = k.choice;
-        LinkSession session(app, transport, timers, messages, panes, ports);
+        prompts.portChoice = k.choice;
+        LinkSession session(app, transport, timers, messages, panes, prompts, ports);
         session.Connect();
         const QString what = QStringLiteral("%1 devices, choice %2").arg(k.devices).arg(k.choice);
-        EXPECT_EQ(panes.offeredPorts.size(), k.offered) << qPrintable(what);
-        EXPECT_EQ(panes.initialPort, k.initial) << qPrintable(what);
+        EXPECT_EQ(prompts.offeredPorts.size(), k.offered) << qPrintable(what);
+        EXPECT_EQ(prompts.initialPort, k.initial) << qPrintable(what);
         if (k.opened) {
             EXPECT_EQ(transport.openedDevices, QStringList{ports.devices.at(k.opened - 1)}) << qPrintable(what);
             EXPECT_EQ(session.portNumber(), k.opened) << qPrintable(what);
@@ -318,12 +319,12 @@ TEST_F(LinkSessionTest, ReadSetupWhileNotConnectedSendsNothing)
 TEST_F(LinkSessionTest, WriteSetupSendsOnlyASetupReadFromTheConnectedLogger)
 {
     const QString readFirst = QStringLiteral("Please read the setup from the logger first.");
-    messages.okCancelAnswer = true;
+    prompts.okCancelAnswer = true;
     // A fresh program: nothing read yet, so nothing (offsets 0) is sent.
     ConnectLogger();
     session.WriteSetup();
     EXPECT_EQ(messages.LastMessage(), readFirst);
-    EXPECT_TRUE(messages.questions.isEmpty()) << "refused before asking";
+    EXPECT_TRUE(prompts.questions.isEmpty()) << "refused before asking";
     EXPECT_EQ(NewWrites(), 0u);
 
     // The first logger's setup is read, then written: that goes out.
@@ -361,14 +362,14 @@ TEST_F(LinkSessionTest, WriteSetupSendsOnlyASetupReadFromTheConnectedLogger)
 TEST_F(LinkSessionTest, WriteSetupAsksAndChecksTheInterval)
 {
     ConnectLogger();
-    messages.okCancelAnswer = false;
+    prompts.okCancelAnswer = false;
     app.config.logInterval = 60;
     app.config.setupRead = true;  // as after a read of this logger
     session.WriteSetup();
-    EXPECT_EQ(messages.questions, QStringList{"Are you sure to set new configuration to the logger?"});
+    EXPECT_EQ(prompts.questions, QStringList{"Are you sure to set new configuration to the logger?"});
     EXPECT_EQ(NewWrites(), 0u);
 
-    messages.okCancelAnswer = true;
+    prompts.okCancelAnswer = true;
     for (uint32_t interval : {0u, 1u}) {
         app.config.logInterval = interval;
         session.WriteSetup();
@@ -398,13 +399,13 @@ TEST_F(LinkSessionTest, EraseAsksAndUsesTheOpenLogsIdentity)
 {
     ConnectLogger();
     std::memcpy(app.store.loggerId, "LOG0000001", 10);
-    messages.yesNoAnswer = false;
+    prompts.yesNoAnswer = false;
     session.EraseAll();
     EXPECT_EQ(NewWrites(), 0u);
-    EXPECT_EQ(messages.questionCaptions, QStringList{"Confirm"});
-    EXPECT_EQ(messages.questions, QStringList{"Are you sure to delete all the logs?"});
+    EXPECT_EQ(prompts.questionCaptions, QStringList{"Confirm"});
+    EXPECT_EQ(prompts.questions, QStringList{"Are you sure to delete all the logs?"});
 
-    messages.yesNoAnswer = true;
+    prompts.yesNoAnswer = true;
     session.EraseAll();
     EXPECT_EQ(LastWrite(), request(letter::Erase, "LOG0000001"));
     EXPECT_EQ(session.activeCommand(), LinkSession::Erasing);
@@ -529,7 +530,7 @@ TEST_F(LinkSessionTest, PortFailureEndsTheWaitingExchangeAtOnce)
         const int shutdowns = transport.shutdownCount;
         k.start(session);
         NewWrites();
-        const qsizetype questions = messages.questions.size();
+        const qsizetype questions = prompts.questions.size();
         transport.FailPort();
         EXPECT_FALSE(session.connected());
         EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
@@ -552,7 +553,7 @@ TEST_F(LinkSessionTest, PortFailureEndsTheWaitingExchangeAtOnce)
         EXPECT_FALSE(session.busy());
         EXPECT_FALSE(messages.dialogOpen);
         EXPECT_EQ(messages.messages.size(), 1);
-        EXPECT_EQ(messages.questions.size(), questions);
+        EXPECT_EQ(prompts.questions.size(), questions);
         ASSERT_EQ(observer.exchanges.size(), 5u);
         for (size_t i = 1; i < observer.exchanges.size(); ++i)
             EXPECT_EQ(observer.exchanges[i].failure, LinkFailure::NotConnected);
@@ -626,7 +627,7 @@ TEST_F(LinkSessionTest, PortFailureDuringTheDisconnectPauseIsIgnored)
     };
     FailingPause pausing;
     pausing.transport = &transport;
-    LinkSession other(app, transport, timers, messages, pausing, ports);
+    LinkSession other(app, transport, timers, messages, pausing, prompts, ports);
     transport.Attach(&other);
     other.ConnectDevice("/dev/ttyUSB0");
     transport.Receive(fakelink::IdentifyAnswer({}));

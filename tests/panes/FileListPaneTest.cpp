@@ -21,7 +21,7 @@
 namespace {
 
 // Records the messages; answers questions as told.
-class FakeMessageSink : public IMessageSink {
+class FakeMessageSink : public IMessageSink, public ILinkPrompts {
 public:
     void ShowMessage(const QString& text) override { messages << text; }
     bool AskOkCancel(const QString& text) override
@@ -30,6 +30,7 @@ public:
         return answerOk;
     }
     bool AskYesNo(const QString&, const QString&) override { return false; }
+    int ChoosePort(const QStringList&, int) override { return 0; }
     void RunProgressMessage(const QString&) override {}
     void UpdateMessage(const QString&, bool) override {}
     void ShowProgress(const QString&) override {}
@@ -79,6 +80,7 @@ protected:
     {
         auto pane = std::make_unique<CFileListPane>(*data);
         pane->setMessageSink(&sink);
+        pane->setPrompts(&sink);
         pane->resize(240, 320);
         return pane;
     }

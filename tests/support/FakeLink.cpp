@@ -87,14 +87,14 @@ int FakeTimers::FireUntilStopped(int id, int limit)
     return fired;
 }
 
-bool RecordingMessageSink::AskOkCancel(const QString& text)
+bool RecordingPrompts::AskOkCancel(const QString& text)
 {
     questions << text;
     questionCaptions << QString();
     return okCancelAnswer;
 }
 
-bool RecordingMessageSink::AskYesNo(const QString& text, const QString& caption)
+bool RecordingPrompts::AskYesNo(const QString& text, const QString& caption)
 {
     questions << text;
     questionCaptions << caption;
@@ -127,7 +127,7 @@ void RecordingMessageSink::ShowProgress(const QString& text)
     progressText = text;
 }
 
-int FakePaneActions::ChoosePort(const QStringList& devices, int initialNumber)
+int RecordingPrompts::ChoosePort(const QStringList& devices, int initialNumber)
 {
     offeredPorts = devices;
     initialPort = initialNumber;

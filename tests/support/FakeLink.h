@@ -64,13 +64,10 @@ public:
     std::vector<Event> events;
 };
 
-// The message dialog and progress window, recording what the user would see;
-// questions are answered from scripted values.
+// The message dialog and progress window, recording what the user would see.
 class RecordingMessageSink : public IMessageSink {
 public:
     void ShowMessage(const QString& text) override { messages << text; }
-    bool AskOkCancel(const QString& text) override;
-    bool AskYesNo(const QString& text, const QString& caption) override;
     void RunProgressMessage(const QString& firstText) override;
     void UpdateMessage(const QString& text, bool enableButtons) override;
     void ShowProgress(const QString& text) override;
@@ -78,11 +75,7 @@ public:
 
     QString LastMessage() const { return messages.isEmpty() ? QString() : messages.last(); }
 
-    bool okCancelAnswer = true;
-    bool yesNoAnswer = true;
     QStringList messages;        // ShowMessage texts, in order
-    QStringList questions;       // AskOkCancel and AskYesNo texts
-    QStringList questionCaptions;
     bool progressShown = false;
     QString progressText;
     // The progress use of the message dialog.
@@ -100,7 +93,6 @@ public:
     void ShowSetupValues() override { ++setupValuesShown; }
     void ShowFileList() override { ++fileListShown; }
     void RedrawChartNow() override { ++chartRedrawn; }
-    int ChoosePort(const QStringList& devices, int initialNumber) override;
     void Pause(int milliseconds) override { pauses.push_back(milliseconds); }
 
     int setupPaneShown = 0;
@@ -109,6 +101,20 @@ public:
     int chartRedrawn = 0;
     std::vector<bool> loggerButtons;
     std::vector<int> pauses;
+};
+
+// The questions and the port choice, recording what was asked and answering
+// from scripted values.
+class RecordingPrompts : public ILinkPrompts {
+public:
+    bool AskOkCancel(const QString& text) override;
+    bool AskYesNo(const QString& text, const QString& caption) override;
+    int ChoosePort(const QStringList& devices, int initialNumber) override;
+
+    bool okCancelAnswer = true;
+    bool yesNoAnswer = true;
+    QStringList questions;       // AskOkCancel and AskYesNo texts
+    QStringList questionCaptions;
     int portChoice = -1;  // -1: accept the initial number; 0: cancel
     QStringList offeredPorts;
     int initialPort = 0;

@@ -23,9 +23,10 @@ protected:
     fakelink::FakeTimers timers;
     fakelink::RecordingMessageSink messages;
     fakelink::FakePaneActions panes;
+    fakelink::RecordingPrompts prompts;
     fakelink::FakePortDirectory ports;
     fakelink::RecordingObserver observer;
-    LinkSession session{app, transport, timers, messages, panes, ports};
+    LinkSession session{app, transport, timers, messages, panes, prompts, ports};
     QDateTime now{QDate(2011, 3, 8), QTime(11, 41, 44)};
 
 private:
