@@ -28,27 +28,27 @@ bool parseSide(const QString& text, std::optional<double>& side)
 std::optional<LogLimits> ParseLimitOptions(const ParsedArgs& parsed, const char* usage, int& exitCode)
 {
     exitCode = ExitOk;
-    const QStringList specs = parsed.values(LimitOption.name);
-    if (specs.isEmpty())
+    const QStringList limitOptions = parsed.values(LimitOption.name);
+    if (limitOptions.isEmpty())
         return std::nullopt;
     LogLimits limits;
     bool given[3] = {};
-    for (const QString& spec : specs) {
-        const QStringList parts = spec.split(QLatin1Char(':'));
+    for (const QString& option : limitOptions) {
+        const QStringList parts = option.split(QLatin1Char(':'));
         bool channelOk = false;
         const int channel = parts.size() == 3 ? parts[0].toInt(&channelOk) : 0;
         if (!channelOk || channel < 1 || channel > 3) {
             exitCode = UsageError(
-                QStringLiteral("--limit %1: give CH:LOW:HIGH with a channel of 1 to 3").arg(spec), usage);
+                QStringLiteral("--limit %1: give CH:LOW:HIGH with a channel of 1 to 3").arg(option), usage);
             return std::nullopt;
         }
         ChannelLimits& ch = limits.channel[channel - 1];
         if (!parseSide(parts[1], ch.low) || !parseSide(parts[2], ch.high)) {
-            exitCode = UsageError(QStringLiteral("--limit %1: a limit is a number or nothing").arg(spec), usage);
+            exitCode = UsageError(QStringLiteral("--limit %1: a limit is a number or nothing").arg(option), usage);
             return std::nullopt;
         }
         if (ch.low && ch.high && *ch.low > *ch.high) {
-            exitCode = UsageError(QStringLiteral("--limit %1: the low limit is above the high limit").arg(spec), usage);
+            exitCode = UsageError(QStringLiteral("--limit %1: the low limit is above the high limit").arg(option), usage);
             return std::nullopt;
         }
         if (given[channel - 1]) {

@@ -18,8 +18,9 @@
 #include "link/QtLinkTimers.h"
 #include "link/ThresholdLimits.h"
 #include "logdata/DateQuery.h"
-#include "logdata/Units.h"
 #include "logdata/LimitSettings.h"
+#include "logdata/LogFile.h"
+#include "logdata/Units.h"
 #include "panes/CDataListPane.h"
 #include "panes/CDatePickerDlg.h"
 #include "panes/CFileListPane.h"
@@ -441,7 +442,7 @@ CLoggerView* CMainFrame::CreateView()
 {
     auto* view = new CLoggerView(app_.data(), this);
     connect(view, &CLoggerView::documentTitleChanged, this,
-            [this](const QString& t) { app_.doc().SetTitle(TitleWithFileState(t)); });
+            [this](const QString& t) { app_.doc().SetTitle(t); });
     connect(view, &CLoggerView::readoutChanged, this,
             [this](const QString& time, const QString& ch1, const QString& ch2, const QString& ch3) {
                 setPaneText(4, time);
@@ -814,7 +815,7 @@ QWidget* CMainFrame::AttachPaneWindow(int paneId)
         connect(list, &CFileListPane::logRenamed, this, &CMainFrame::OpenLogRenamed);
         connect(list, &CFileListPane::logDeleted, this, [this](const QString& name) {
             if (IsOpenLog(name))
-                app_.doc().SetTitle(TitleWithFileState(app_.data().store.currentLogName));
+                app_.doc().SetTitle(OpenLogTitle(app_.data().store));
         });
         w = list;
         break;
@@ -1069,22 +1070,13 @@ bool CMainFrame::IsOpenLog(const QString& fileName) const
     return clean(open) == clean(app_.data().logFilePath(fileName));
 }
 
-QString CMainFrame::TitleWithFileState(const QString& name) const
-{
-    // A log whose file is gone is still shown, marked as no longer on disk.
-    const QString path = app_.data().store.currentLogPath;
-    if (!name.trimmed().isEmpty() && !path.isEmpty() && !QFileInfo::exists(path))
-        return name + QStringLiteral(" (deleted)");
-    return name;
-}
-
 void CMainFrame::OpenLogRenamed(const QString& oldName, const QString& newName)
 {
     if (!IsOpenLog(oldName))
         return;
     // The open log follows its file, so reading it again still works.
     app_.data().document.Rename(newName, app_.data().logFilePath(newName));
-    app_.doc().SetTitle(TitleWithFileState(newName));
+    app_.doc().SetTitle(OpenLogTitle(app_.data().store));
 }
 
 CLoggerDoc::Host::UnsavedAnswer CMainFrame::AskAboutUnsavedLog(const QString& text)

@@ -200,8 +200,7 @@ private:
     void OpenFromFileList(const QString& fileName);
     // Whether a file of the Logfiles folder is the open log.
     bool IsOpenLog(const QString& fileName) const;
-    // The document title of the open log: its name, marked when its file is gone.
-    QString TitleWithFileState(const QString& name) const;
+    // The open log follows a rename of its file.
     void OpenLogRenamed(const QString& oldName, const QString& newName);
     void RunDateQuery(int fromDate, int toDate);
     void SaveLayouts();

@@ -370,5 +370,9 @@ QString OpenLogTitle(const LogStore& store)
 {
     if (store.unsaved())
         return store.currentLogName + QStringLiteral(" (not saved)");
+    // A log whose file is gone is still shown, marked as no longer on disk.
+    if (!store.currentLogName.trimmed().isEmpty() && !store.currentLogPath.isEmpty() &&
+        !QFileInfo::exists(store.currentLogPath))
+        return store.currentLogName + QStringLiteral(" (deleted)");
     return store.currentLogName;
 }

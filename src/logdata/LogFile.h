@@ -72,5 +72,5 @@ struct SaveLogResult {
 SaveLogResult SaveDownloadedLog(LogStore& store, const QString& programFolder, const QDateTime& now);
 
 // The document title of the open log: its file name, marked when the log is
-// a download that could not be saved.
+// a download that could not be saved, or when its file is no longer on disk.
 QString OpenLogTitle(const LogStore& store);

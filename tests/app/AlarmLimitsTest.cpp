@@ -318,13 +318,7 @@ TEST_F(AlarmLimitsWindowTest, SummaryFollowsZoomQueryAndLimits)
     EXPECT_EQ(Shown("CH1 (C)", "Excursions above"), QString());
 
     // A zoom: the pane shows the records kept.
-    CLoggerView* view = frame->view();
-    QCoreApplication::processEvents();
-    const PlotRect plot = view->plotRect();
-    const int y = (plot.top + plot.bottom) / 2;
-    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(plot.left + 100, y));
-    QTest::mouseMove(view, QPoint(plot.left + 300, y));
-    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(plot.left + 300, y));
+    ZoomAcrossPlot(100, 300);
     const LogStore& store = app->data().store;
     ASSERT_LT(store.recordCount, 300u);
     EXPECT_TRUE(frame->IsPaneOpen(pane::SummaryId));

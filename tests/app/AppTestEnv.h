@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/CLoggerApp.h"
+#include "app/CLoggerView.h"
 #include "app/CMainFrame.h"
 #include "logdata/LogFile.h"
 #include "logdata/LogFolder.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -145,6 +147,32 @@ protected:
         ASSERT_TRUE(app->doc().LoadCurrentLog());
     }
 
+    // Runs an export command with the path the save dialog would return; the
+    // dialog's filters are kept in filters.
+    void Export(int command, const QString& chosen)
+    {
+        frame->exportPathChooser = [this, chosen](const QString& filter) {
+            filters << filter;
+            return chosen;
+        };
+        frame->OnCommand(command);
+    }
+
+    QString file(const QString& name) const { return home.filePath(name); }
+
+    // Drags the zoom band across the middle of the plot, from fromX to toX
+    // pixels right of its left edge.
+    void ZoomAcrossPlot(int fromX, int toX)
+    {
+        CLoggerView* view = frame->view();
+        QCoreApplication::processEvents();
+        const PlotRect plot = view->plotRect();
+        const int y = (plot.top + plot.bottom) / 2;
+        QTest::mousePress(view, Qt::LeftButton, {}, QPoint(plot.left + fromX, y));
+        QTest::mouseMove(view, QPoint(plot.left + toX, y));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(plot.left + toX, y));
+    }
+
     QTemporaryDir home;
     std::unique_ptr<CLoggerApp> app;
     CMainFrame* frame = nullptr;
@@ -152,6 +180,7 @@ protected:
     bool answer = true;  // to every question
     QString openChoice;
     QString saveChoice;
+    QStringList filters;  // of the export save dialogs asked
 };
 
 }  // namespace apptest

@@ -17,22 +17,7 @@ namespace {
 
 using apptest::ReadBytes;
 
-class ChartCommandsTest : public apptest::StartedApp {
-protected:
-    // Runs an export command with the path the save dialog would return.
-    void Export(int command, const QString& chosen)
-    {
-        frame->exportPathChooser = [this, chosen](const QString& filter) {
-            filters << filter;
-            return chosen;
-        };
-        frame->OnCommand(command);
-    }
-
-    QString file(const QString& name) const { return home.filePath(name); }
-
-    QStringList filters;
-};
+using ChartCommandsTest = apptest::StartedApp;
 
 // ---------------------------------------------------------------- TXT
 

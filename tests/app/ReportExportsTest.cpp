@@ -19,21 +19,7 @@ namespace {
 
 using apptest::ReadBytes;
 
-class ReportExportsTest : public apptest::StartedApp {
-protected:
-    void Export(int command, const QString& chosen)
-    {
-        frame->exportPathChooser = [this, chosen](const QString& filter) {
-            filters << filter;
-            return chosen;
-        };
-        frame->OnCommand(command);
-    }
-
-    QString file(const QString& name) const { return home.filePath(name); }
-
-    QStringList filters;
-};
+using ReportExportsTest = apptest::StartedApp;
 
 TEST_F(ReportExportsTest, ExportsAreEnabledWithRecordsOnly)
 {
@@ -62,13 +48,7 @@ TEST_F(ReportExportsTest, CsvHoldsTheRecordsShown)
     EXPECT_TRUE(lines[301].isEmpty());
 
     // After a zoom only the records kept.
-    CLoggerView* view = frame->view();
-    QCoreApplication::processEvents();
-    const PlotRect plot = view->plotRect();
-    const int y = (plot.top + plot.bottom) / 2;
-    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(plot.left + 100, y));
-    QTest::mouseMove(view, QPoint(plot.left + 300, y));
-    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(plot.left + 300, y));
+    ZoomAcrossPlot(100, 300);
     const LogStore& store = app->data().store;
     ASSERT_LT(store.recordCount, 300u);
     Export(cmd::SaveCsv, file(QStringLiteral("zoomed.csv")));
