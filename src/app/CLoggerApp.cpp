@@ -5,6 +5,7 @@
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
 #include "app/DemoLogger.h"
+#include "app/UserDialogs.h"
 #include "link/LinkSession.h"
 
 #include <QApplication>
@@ -39,8 +40,12 @@ QSettings ProfileSettings()
 
 }  // namespace
 
-CLoggerApp::CLoggerApp() : doc_(data_)
+CLoggerApp::CLoggerApp(IUserDialogs* dialogs) : dialogs_(dialogs), doc_(data_)
 {
+    if (!dialogs_) {
+        ownDialogs_ = std::make_unique<QtUserDialogs>();
+        dialogs_ = ownDialogs_.get();
+    }
     InitIconResources();
 }
 
@@ -133,9 +138,7 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
     if (options.demo)
         StartDemoLogger();
 
-    frame_ = std::make_unique<CMainFrame>(*this);
-    frame_->messageHook = messageHook;
-    frame_->questionHook = questionHook;
+    frame_ = std::make_unique<CMainFrame>(*this, *dialogs_);
     doc_.SetHost(frame_.get());
     frame_->DocumentTitleChanged(doc_.title());
 

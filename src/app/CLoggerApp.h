@@ -10,11 +10,11 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 
 class CMainFrame;
 class DemoLogger;
+class IUserDialogs;
 class QWidget;
 
 class CLoggerApp {
@@ -38,7 +38,9 @@ public:
     static bool ParseArguments(const QStringList& arguments, Options& options, QString& error);
     static QString UsageText();
 
-    CLoggerApp();
+    // Every dialog of the main window goes through dialogs; nullptr means the
+    // program's real dialogs. Tests pass a recorder that answers them.
+    explicit CLoggerApp(IUserDialogs* dialogs = nullptr);
     ~CLoggerApp();
     CLoggerApp(const CLoggerApp&) = delete;
     CLoggerApp& operator=(const CLoggerApp&) = delete;
@@ -78,10 +80,7 @@ public:
 
     void ShowAbout(QWidget* parent);
 
-    // Where the main window's messages go; tests record them instead of
-    // showing the message dialog. Set before InitInstance.
-    std::function<void(const QString&)> messageHook;
-    std::function<bool(const QString&)> questionHook;
+    IUserDialogs& dialogs() { return *dialogs_; }
 
 private:
     void LoadRecentFileList();
@@ -93,6 +92,8 @@ private:
     // console in screenshot mode, which shows no dialogs).
     void ShowMessageLater(const QString& text);
 
+    std::unique_ptr<IUserDialogs> ownDialogs_;  // the real dialogs, when none were given
+    IUserDialogs* dialogs_ = nullptr;
     AppData data_;
     LoggerSettings settings_;
     CLoggerDoc doc_;

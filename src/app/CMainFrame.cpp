@@ -1,22 +1,17 @@
-// The main window: its command bars, status bar, panes, commands and their
-// enabling, and what it saves when it closes.
+// The main window: its status bar, view and drops, and the wiring of its
+// command bars, panes and logger link to the document and each other.
 #include "app/CMainFrame.h"
-
-#include "app/CLoggerApp.h"
-#include "app/CMsgDlg.h"
-#include "app/Commands.h"
 
 #include "app/CAlarmLimitsDlg.h"
 #include "app/CCommProgressDlg.h"
-#include "app/CDSLCom.h"
+#include "app/CLoggerApp.h"
 #include "app/CLoggerView.h"
-#include "app/DemoPortDirectory.h"
-#include "app/LinkTimerSwitch.h"
-#include "link/CSerialPort.h"
+#include "app/CommandBars.h"
+#include "app/Commands.h"
+#include "app/LinkController.h"
+#include "app/PaneManager.h"
+#include "app/UserDialogs.h"
 #include "link/LinkSession.h"
-#include "link/PortDirectory.h"
-#include "link/QtLinkTimers.h"
-#include "link/ThresholdLimits.h"
 #include "logdata/DateQuery.h"
 #include "logdata/LimitSettings.h"
 #include "logdata/LogFile.h"
@@ -24,32 +19,23 @@
 #include "panes/CDataListPane.h"
 #include "panes/CDatePickerDlg.h"
 #include "panes/CFileListPane.h"
-#include "panes/CPropertiesPane.h"
 #include "panes/CSummaryPane.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QDockWidget>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QEventLoop>
-#include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPageSetupDialog>
-#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSettings>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QStatusTipEvent>
-#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 #include <QWhatsThis>
@@ -57,33 +43,6 @@
 #include <algorithm>
 
 namespace {
-
-struct PaneInfo {
-    int id;
-    const char* title;
-    int width;
-};
-
-// In the order they are created; all dock on the left.
-constexpr PaneInfo Panes[] = {
-    {pane::QueryId, "Query", 256},
-    {pane::DataListId, "Data List", 256},
-    {pane::SetupId, "Setup", 256},
-    {pane::SummaryId, "Summary", 256},
-    {pane::FileListId, "File List", 256},
-};
-
-int PaneIdOf(int code)
-{
-    switch (code) {
-    case pane::FileList: return pane::FileListId;
-    case pane::Setup: return pane::SetupId;
-    case pane::DataList: return pane::DataListId;
-    case pane::Query: return pane::QueryId;
-    case pane::Summary: return pane::SummaryId;
-    default: return 0;
-    }
-}
 
 struct StatusPaneInfo {
     int width;          // 0: stretches over the rest
@@ -132,11 +91,6 @@ QString WidestReadoutText(int index, const QFontMetrics& metrics)
     return widest;
 }
 
-QIcon IconFor(const char* name)
-{
-    return name ? QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(name)) : QIcon();
-}
-
 // The command-bar options kept at close: each toolbar's place and visibility.
 QStringList ToolBarRecords(const QMainWindow& frame, const QList<QToolBar*>& bars)
 {
@@ -151,292 +105,107 @@ QStringList ToolBarRecords(const QMainWindow& frame, const QList<QToolBar*>& bar
 
 }  // namespace
 
-CMainFrame::CMainFrame(CLoggerApp& app, QWidget* parent) : QMainWindow(parent), app_(app)
+CMainFrame::CMainFrame(CLoggerApp& app, IUserDialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent), app_(app), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("CMainFrame"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tessaview.png")));
     setAcceptDrops(true);
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
 
-    CreateLink();
-    CreateActions();
+    bars_ = new CommandBars(*this, [this] { return commandState(); });
     CreateStatusBar();
-    CreateMenus();
-    CreateToolBars();
-    CreateShortcuts();
     view_ = CreateView();
     setCentralWidget(view_);
-    CreatePanes();
-    report_ = std::make_unique<ReportPrinter>(app_.data().store, *this, &app_.data().limits);
+    panes_ = new PaneManager(*this, app_.data());
+    link_ = std::make_unique<LinkController>(app_.data(), app_.demoDevice(), *this, dialogs_, *panes_, *view_);
+    report_ = std::make_unique<ReportPrinter>(app_.data().store, *panes_, &app_.data().limits);
     exports_ = std::make_unique<ChartExportCommands>(app_.data().store, *this, &app_.data().limits);
 
-    progress_ = new CCommProgressDlg(this);
-    progress_->hide();
+    connect(bars_, &CommandBars::commandTriggered, this, &CMainFrame::OnCommand);
+    connect(bars_, &CommandBars::recentFileTriggered, this, [this](const QString& path) {
+        app_.OpenDocumentFile(path);
+        UpdateCommandUI();
+    });
+    connect(bars_, &CommandBars::focusCycleRequested, this, &CMainFrame::FocusNextPane);
+    connect(bars_, &CommandBars::connectionTextChanged, this, [this](const QString& text) { setPaneText(2, text); });
+    connect(panes_, &PaneManager::paneAttached, this, &CMainFrame::PaneAttached);
+    // The window of the File List pane is made with the docks.
+    if (QWidget* list = panes_->paneWindow(pane::FileListId))
+        PaneAttached(pane::FileListId, list);
+    connect(link_.get(), &LinkController::limitsChanged, this, &CMainFrame::LimitsChanged);
+    // The enabling rules run when what they read changes: the link's state
+    // here, the open log (CreateView), the recent list (RebuildRecentMenu)
+    // and after every command.
+    connect(link_.get(), &LinkController::stateChanged, this, &CMainFrame::UpdateCommandUI);
 
     DocumentTitleChanged(app_.doc().title());
-
-    // The enabling rules run while the program is idle, like the framework's
-    // idle update, and at once after every command and before a menu opens.
-    idleTimer_ = new QTimer(this);
-    idleTimer_->setInterval(200);
-    connect(idleTimer_, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
-    idleTimer_->start();
-    UpdateCommandUI();
+    RebuildRecentMenu();
 }
 
 CMainFrame::~CMainFrame()
 {
-    idleTimer_->stop();
     app_.doc().SetHost(nullptr);
     // The port last found or chosen is tried first at the next start.
-    app_.settings().portNumber = uint8_t(link_->portNumber() & 0xFF);
+    app_.settings().portNumber = uint8_t(link_->link().portNumber() & 0xFF);
     app_.WriteSettings();
-    // The transport stops its worker before the link logic it hands chunks to
-    // goes away; the timers go before the link as well.
-    serial_->SetReceiver(nullptr);
-    serial_.reset();
-    windowTimers_->SetCallback({});
-    timers_->Use(nullptr);
+    link_.reset();
 }
 
-// ---------------------------------------------------------------- logger link
+// ---------------------------------------------------------------- parts
 
-void CMainFrame::CreateLink()
-{
-    serial_ = std::make_unique<CSerialPort>();
-    const QString demo = app_.demoDevice();
-    if (demo.isEmpty())
-        ports_ = std::make_unique<PortDirectory>();
-    else
-        ports_ = std::make_unique<DemoPortDirectory>(demo);
-    windowTimers_ = std::make_unique<QtLinkTimers>();
-    timers_ = std::make_unique<LinkTimerSwitch>(*windowTimers_);
-    link_ = std::make_unique<LinkSession>(app_.data(), *serial_, *timers_, *this, *this, *this, *ports_);
-    serial_->SetReceiver(link_.get());
-    windowTimers_->SetCallback([this](int id) {
-        link_->OnLinkTimer(id);
-        UpdateCommandUI();
-    });
-}
+void CMainFrame::ShowOnlyPane(int pane) { panes_->ShowOnlyPane(pane); }
+void CMainFrame::CloseAllPanes() { panes_->CloseAllPanes(); }
+void CMainFrame::RestoreCurrentPane() { panes_->RestoreCurrentPane(); }
+int CMainFrame::currentPane() const { return panes_->currentPane(); }
+bool CMainFrame::IsPaneOpen(int paneId) const { return panes_->IsPaneOpen(paneId); }
+QDockWidget* CMainFrame::paneDock(int paneId) const { return panes_->paneDock(paneId); }
+QWidget* CMainFrame::paneWindow(int paneId) const { return panes_->paneWindow(paneId); }
+CPropertiesPane* CMainFrame::setupPane() { return panes_->setupPane(); }
+void CMainFrame::FocusNextPane(bool forward) { panes_->FocusNextPane(forward, view_); }
+void CMainFrame::RefreshSummary() { panes_->RefreshSummary(); }
 
-void CMainFrame::UseLinkTimers(ILinkTimers* timers)
-{
-    timers_->Use(timers);
-}
+QAction* CMainFrame::action(int id) const { return bars_->action(id); }
+QList<QToolBar*> CMainFrame::toolBars() const { return bars_->toolBars(); }
+void CMainFrame::UpdateCommandUI() { bars_->UpdateCommandUI(); }
+void CMainFrame::RebuildRecentMenu() { bars_->RebuildRecentMenu(app_.recentFiles()); }
 
-void CMainFrame::RunLinkCommand(void (LinkSession::*command)())
-{
-    if (pausing_)
-        return;
-    ((*link_).*command)();
-    UpdateCommandUI();
-}
+LinkSession& CMainFrame::link() const { return link_->link(); }
+IPortDirectory& CMainFrame::portDirectory() const { return link_->portDirectory(); }
+void CMainFrame::UseLinkTimers(ILinkTimers* timers) { link_->UseLinkTimers(timers); }
+CCommProgressDlg* CMainFrame::progressWindow() const { return link_->progressWindow(); }
 
-bool CMainFrame::IsLoggerCommand(int id)
+CommandState CMainFrame::commandState() const
 {
-    return id == cmd::Connect || id == cmd::Disconnect || id == cmd::Setup || id == cmd::Download
-           || id == cmd::DeleteAll;
-}
-
-CPropertiesPane* CMainFrame::setupPane()
-{
-    return qobject_cast<CPropertiesPane*>(AttachPaneWindow(pane::SetupId));
-}
-
-void CMainFrame::ShowSetupPane()
-{
-    // A logger has just answered: its thresholds become its alarm limits
-    // unless the user chose others for it.
-    if (AdoptThresholdsAsLimits(app_.data().config))
-        LimitsChanged();
-    ShowOnlyPane(pane::Setup);
-}
-
-void CMainFrame::EnableLoggerButtons(bool enabled)
-{
-    if (CPropertiesPane* setup = setupPane()) {
-        setup->EnableLoggerButtons(enabled);
-        // Connect and Disconnect forget the setup read before: the grid shows
-        // no value of a logger that was connected earlier.
-        if (!app_.data().config.setupRead)
-            setup->ClearSetupValues();
+    CommandState s;
+    // The command bars are made before the link; until then nothing is connected.
+    if (link_) {
+        s.connected = link_->link().connected();
+        s.activeCommand = link_->link().activeCommand();
+        s.pausing = link_->pausing();
     }
+    s.recordCount = app_.data().store.recordCount;
+    s.recentHasFile = !app_.recentFiles().isEmpty();
+    return s;
 }
 
-void CMainFrame::ShowSetupValues()
+void CMainFrame::PaneAttached(int paneId, QWidget* window)
 {
-    if (CPropertiesPane* setup = setupPane())
-        setup->ShowSetupValues();
-}
-
-void CMainFrame::ShowFileList()
-{
-    ShowOnlyPane(pane::FileList);
-}
-
-int CMainFrame::ChoosePort(const QStringList& devices, int initialNumber)
-{
-    // The directory knows more of each device than its path: the list shows it.
-    return CDSLCom::Choose(this, CDSLCom::RecordsFor(devices, ports_->Records()), initialNumber);
-}
-
-void CMainFrame::Pause(int milliseconds)
-{
-    // The link is half way through a Disconnect: a command started now would
-    // run on a transport already shut down (a download would save an empty
-    // log), so the logger commands wait until it is over.
-    pausing_ = true;
-    UpdateCommandUI();
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-    pausing_ = false;
-    UpdateCommandUI();
+    if (auto* list = qobject_cast<CFileListPane*>(window); list && paneId == pane::FileListId) {
+        list->setMessageSink(link_.get());
+        list->setPrompts(link_.get());
+        connect(list, &CFileListPane::openLogRequested, this, &CMainFrame::OpenFromFileList);
+        connect(list, &CFileListPane::logRenamed, this, &CMainFrame::OpenLogRenamed);
+        connect(list, &CFileListPane::logDeleted, this, [this](const QString& name) {
+            if (IsOpenLog(name))
+                app_.doc().SetTitle(OpenLogTitle(app_.data().store));
+        });
+    } else if (auto* query = qobject_cast<CDatePickerDlg*>(window); query && paneId == pane::QueryId) {
+        connect(query, &CDatePickerDlg::queryRequested, this, &CMainFrame::RunDateQuery);
+    }
 }
 
 // ---------------------------------------------------------------- commands
-
-void CMainFrame::CreateActions()
-{
-    for (const cmd::CommandInfo& info : cmd::Commands) {
-        const QString prompt = QString::fromLatin1(info.prompt);
-        const int nl = prompt.indexOf(QLatin1Char('\n'));
-        const QString statusText = nl < 0 ? prompt : prompt.left(nl);
-        const QString tip = nl < 0 ? prompt : prompt.mid(nl + 1);
-        auto* a = new QAction(IconFor(info.icon), QString::fromLatin1(info.menuText), this);
-        a->setIconText(QString::fromLatin1(info.caption));
-        a->setStatusTip(statusText);
-        a->setToolTip(tip);
-        a->setWhatsThis(statusText);
-        a->setData(info.id);
-        // The text after "\t" is only shown as a hint; the keys are bound in CreateShortcuts.
-        a->setShortcutContext(Qt::WidgetShortcut);
-        const int id = info.id;
-        connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
-        actions_.insert(id, a);
-    }
-}
-
-void CMainFrame::CreateMenus()
-{
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("Menu Bar"));
-    for (const cmd::BarLayout& popup : cmd::MenuLayout) {
-        QMenu* menu = bar->addMenu(QString::fromLatin1(popup.title));
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
-        for (std::size_t i = 0; i < popup.count; ++i) {
-            const int id = popup.items[i];
-            if (id == cmd::Separator)
-                menu->addSeparator();
-            else
-                menu->addAction(actions_.value(id));
-        }
-        if (popup.items[0] == cmd::Open)
-            fileMenu_ = menu;
-    }
-    RebuildRecentMenu();
-}
-
-void CMainFrame::CreateToolBars()
-{
-    for (const cmd::BarLayout& layout : cmd::ToolbarLayout) {
-        auto* tb = new QToolBar(QString::fromLatin1(layout.title), this);
-        tb->setObjectName(QString::fromLatin1(layout.title));
-        tb->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        tb->setIconSize(QSize(24, 24));
-        tb->setAllowedAreas(Qt::AllToolBarAreas);
-        tb->setMovable(true);
-        for (std::size_t i = 0; i < layout.count; ++i) {
-            const int id = layout.items[i];
-            if (id == cmd::Separator)
-                tb->addSeparator();
-            else
-                tb->addAction(actions_.value(id));
-        }
-        // Added one after another to the top area, they share one row.
-        addToolBar(Qt::TopToolBarArea, tb);
-        toolBars_ << tb;
-    }
-}
-
-void CMainFrame::CreateStatusBar()
-{
-    QStatusBar* bar = statusBar();
-    bar->setSizeGripEnabled(true);
-    for (int i = 0; i < StatusPaneCount; ++i) {
-        const StatusPaneInfo& info = StatusPanes[i];
-        auto* label = new QLabel(bar);
-        label->setObjectName(QStringLiteral("statusPane%1").arg(i));
-        if (info.icon) {
-            label->setPixmap(QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(info.icon)).pixmap(16, 16));
-            label->setAlignment(Qt::AlignCenter);
-        } else {
-            label->setText(QString::fromLatin1(info.text));
-            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        }
-        if (info.width > 0)
-            label->setFixedWidth(StatusPaneWidth(i, label->fontMetrics()));
-        else
-            label->setMinimumWidth(0);
-        // All panes are permanent: the prompts go to pane 0 (see event()),
-        // so a prompt never hides the read-out.
-        bar->addPermanentWidget(label, info.width > 0 ? 0 : 1);
-        statusPanes_[i] = label;
-    }
-}
-
-int CMainFrame::StatusPaneWidth(int index, const QFontMetrics& metrics)
-{
-    if (index < 0 || index >= StatusPaneCount)
-        return 0;
-    const StatusPaneInfo& info = StatusPanes[index];
-    if (info.width <= 0)
-        return 0;
-    // At least the original width; a pane grows to show its starting text
-    // and, for the read-out, its widest value whole in the font in use.
-    constexpr int paddingPx = 8;
-    int needed = metrics.horizontalAdvance(QString::fromLatin1(info.text));
-    needed = std::max(needed, metrics.horizontalAdvance(WidestReadoutText(index, metrics)));
-    return std::max(info.width, needed + paddingPx);
-}
-
-void CMainFrame::CreateShortcuts()
-{
-    struct Key {
-        QKeySequence keys;
-        std::function<void()> run;
-    };
-    // The keys of the exports follow the commands' enabling rules, as the
-    // menu items that show them do.
-    auto whenEnabled = [this](int id) {
-        return [this, id] {
-            UpdateCommandUI();
-            if (QAction* a = action(id); a && a->isEnabled())
-                OnCommand(id);
-        };
-    };
-    const Key keys[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_N), [this] { OnCommand(cmd::New); }},
-        {QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OnCommand(cmd::Open); }},
-        {QKeySequence(Qt::CTRL | Qt::Key_P), [this] { OnCommand(cmd::Print); }},
-        {QKeySequence(Qt::CTRL | Qt::Key_E), whenEnabled(cmd::SaveExcel)},
-        {QKeySequence(Qt::CTRL | Qt::Key_T), whenEnabled(cmd::SaveTxt)},
-        {QKeySequence(Qt::CTRL | Qt::Key_J), whenEnabled(cmd::SaveBmp)},
-        // Save has an empty handler: the key is taken and nothing happens.
-        {QKeySequence(Qt::CTRL | Qt::Key_S), [] {}},
-        {QKeySequence(Qt::Key_F6), [this] { FocusNextPane(true); }},
-        {QKeySequence(Qt::SHIFT | Qt::Key_F6), [this] { FocusNextPane(false); }},
-        {QKeySequence(Qt::SHIFT | Qt::Key_F1), [this] { OnCommand(cmd::ContextHelp); }},
-        {QKeySequence(Qt::Key_F1), [this] { OnCommand(cmd::Help); }},
-    };
-    for (const Key& k : keys) {
-        auto* s = new QShortcut(k.keys, this);
-        s->setContext(Qt::WindowShortcut);
-        connect(s, &QShortcut::activated, this, k.run);
-    }
-    // Undo, cut, copy and paste have no command here; their keys are left to
-    // the focused control, so text fields in the panes keep them.
-}
 
 CLoggerView* CMainFrame::CreateView()
 {
@@ -463,8 +232,6 @@ CLoggerView* CMainFrame::CreateView()
 
 void CMainFrame::OnCommand(int id)
 {
-    if (pausing_ && IsLoggerCommand(id))
-        return;
     emit commandRun(id);
     switch (id) {
     case cmd::New:
@@ -513,24 +280,25 @@ void CMainFrame::OnCommand(int id)
         break;
     case cmd::Connect:
         // A new connection empties the chart: an unsaved download is asked about first.
-        if (app_.doc().MayCloseOpenLog())
-            link_->Connect();
+        if (!link_->pausing() && app_.doc().MayCloseOpenLog())
+            link_->Run(&LinkSession::Connect);
         break;
     case cmd::Disconnect:
-        link_->Disconnect();
+        link_->Run(&LinkSession::Disconnect);
         break;
     case cmd::Setup:
-        ShowOnlyPane(pane::Setup);
+        if (!link_->pausing())
+            ShowOnlyPane(pane::Setup);
         break;
     case cmd::Download:
         // A new download takes the place of the open log: an unsaved one is
         // asked about first. Returns once the user has closed the message
         // dialog of the download.
-        if (app_.doc().MayCloseOpenLog())
-            link_->Download();
+        if (!link_->pausing() && app_.doc().MayCloseOpenLog())
+            link_->Run(&LinkSession::Download);
         break;
     case cmd::DeleteAll:
-        link_->EraseAll();
+        link_->Run(&LinkSession::EraseAll);
         break;
     case cmd::FileList:
         ShowOnlyPane(pane::FileList);
@@ -578,19 +346,8 @@ QPrinter* CMainFrame::printer()
 void CMainFrame::PrintReport()
 {
     QPrinter& p = *printer();
-    if (printDialogHook) {
-        if (!printDialogHook(p))
-            return;
-    } else {
-        QPrintDialog dialog(&p, this);
-        // The report is one page: there is no range to choose.
-        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-        dialog.setMinMax(1, 1);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-    }
+    if (!dialogs_.RunPrintDialog(this, p))
+        return;
     const ReportPrinter::JobResult result = report_->PrintJob(p);
     if (result != ReportPrinter::JobResult::Printed)
         ShowMessage(ReportPrinter::JobMessage(result, p));
@@ -616,68 +373,9 @@ void CMainFrame::ReloadWholeLog()
     UpdateCommandUI();
 }
 
-CommandState CMainFrame::commandState() const
-{
-    CommandState s;
-    s.connected = link_->connected();
-    s.activeCommand = link_->activeCommand();
-    s.recordCount = app_.data().store.recordCount;
-    s.recentHasFile = !app_.recentFiles().isEmpty();
-    return s;
-}
-
-void CMainFrame::UpdateCommandUI()
-{
-    const CommandState s = commandState();
-    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it)
-        it.value()->setEnabled(CommandRules::IsEnabled(it.key(), s) && !(pausing_ && IsLoggerCommand(it.key())));
-    for (QAction* a : recentActions_)
-        a->setEnabled(CommandRules::IsEnabled(cmd::RecentFile, s));
-    setPaneText(2, CommandRules::ConnectionText(s));
-}
-
-void CMainFrame::RebuildRecentMenu()
-{
-    if (!fileMenu_)
-        return;
-    QAction* placeholder = actions_.value(cmd::RecentFile);
-    for (QAction* a : recentActions_) {
-        fileMenu_->removeAction(a);
-        a->deleteLater();
-    }
-    recentActions_.clear();
-    const QStringList files = app_.recentFiles();
-    // The placeholder "File List" stands where the entries go and shows, disabled, while there are none.
-    placeholder->setVisible(files.isEmpty());
-    const QList<QAction*> items = fileMenu_->actions();
-    const int at = int(items.indexOf(placeholder));
-    QAction* before = at + 1 < items.size() ? items.at(at + 1) : nullptr;
-    for (int i = 0; i < files.size(); ++i) {
-        const QString path = files.at(i);
-        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()), this);
-        a->setStatusTip(QStringLiteral("Open this document"));
-        a->setToolTip(QDir::toNativeSeparators(path));
-        a->setData(path);
-        connect(a, &QAction::triggered, this, [this, path] {
-            app_.OpenDocumentFile(path);
-            UpdateCommandUI();
-        });
-        fileMenu_->insertAction(before, a);
-        recentActions_ << a;
-    }
-    UpdateCommandUI();
-}
-
 QString CMainFrame::ChooseExportPath(const QString& filter)
 {
-    QString path;
-    if (exportPathChooser) {
-        path = exportPathChooser(filter);
-    } else {
-        // No suggested name and no default suffix; the dialog asks before an
-        // existing file is replaced.
-        path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), exportFolder_, filter);
-    }
+    const QString path = dialogs_.ChooseExportPath(this, filter, exportFolder_);
     if (!path.isEmpty())
         exportFolder_ = QFileInfo(path).absolutePath();
     return path;
@@ -695,20 +393,7 @@ QFont CMainFrame::ChartFont() const
 
 QString CMainFrame::ChooseFile(bool save)
 {
-    if (fileChooser)
-        return fileChooser(save);
-    const QString filter = QStringLiteral("Vorna Logger Files (*.logu);;All Files (*)");
-    const QString folder = app_.data().logFolder();
-    if (!save)
-        return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), folder, filter);
-    QFileDialog dialog(this, QStringLiteral("Save As"), folder, filter);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // A name typed without extension gets the program's own one.
-    dialog.setDefaultSuffix(QStringLiteral("logu"));
-    const QString name = app_.doc().title().trimmed();
-    if (!name.isEmpty())
-        dialog.selectFile(name);
-    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    return dialogs_.ChooseLogFile(this, save, app_.data().logFolder(), save ? app_.doc().title().trimmed() : QString());
 }
 
 void CMainFrame::ShowHelp()
@@ -725,6 +410,47 @@ void CMainFrame::ShowHelp()
 }
 
 // ---------------------------------------------------------------- status bar
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(true);
+    for (int i = 0; i < StatusPaneCount; ++i) {
+        const StatusPaneInfo& info = StatusPanes[i];
+        auto* label = new QLabel(bar);
+        label->setObjectName(QStringLiteral("statusPane%1").arg(i));
+        if (info.icon) {
+            label->setPixmap(QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(info.icon)).pixmap(16, 16));
+            label->setAlignment(Qt::AlignCenter);
+        } else {
+            label->setText(QString::fromLatin1(info.text));
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        }
+        if (info.width > 0)
+            label->setFixedWidth(StatusPaneWidth(i, label->fontMetrics()));
+        else
+            label->setMinimumWidth(0);
+        // All panes are permanent: the prompts go to pane 0 (see event()),
+        // so a prompt never hides the read-out.
+        bar->addPermanentWidget(label, info.width > 0 ? 0 : 1);
+        statusPanes_[i] = label;
+    }
+}
+
+int CMainFrame::StatusPaneWidth(int index, const QFontMetrics& metrics)
+{
+    if (index < 0 || index >= StatusPaneCount)
+        return 0;
+    const StatusPaneInfo& info = StatusPanes[index];
+    if (info.width <= 0)
+        return 0;
+    // At least the original width; a pane grows to show its starting text
+    // and, for the read-out, its widest value whole in the font in use.
+    constexpr int paddingPx = 8;
+    int needed = metrics.horizontalAdvance(QString::fromLatin1(info.text));
+    needed = std::max(needed, metrics.horizontalAdvance(WidestReadoutText(index, metrics)));
+    return std::max(info.width, needed + paddingPx);
+}
 
 void CMainFrame::setPaneText(int index, const QString& text)
 {
@@ -754,201 +480,9 @@ bool CMainFrame::event(QEvent* e)
     return QMainWindow::event(e);
 }
 
-// ---------------------------------------------------------------- panes
-
-void CMainFrame::CreatePanes()
-{
-    for (const PaneInfo& info : Panes) {
-        auto* dock = new QDockWidget(QString::fromLatin1(info.title), this);
-        dock->setObjectName(QStringLiteral("pane%1").arg(info.id));
-        dock->setAllowedAreas(Qt::AllDockWidgetAreas);
-        addDockWidget(Qt::LeftDockWidgetArea, dock);
-        docks_.insert(info.id, dock);
-        const int id = info.id;
-        // A pane the user brings back by other means still gets its window.
-        connect(dock, &QDockWidget::visibilityChanged, this, [this, id](bool visible) {
-            if (visible)
-                AttachPaneWindow(id);
-            // The store may have changed unseen (a connect empties it).
-            if (visible && id == pane::SummaryId)
-                RefillPane(id);
-        });
-    }
-    AttachPaneWindow(pane::FileListId);
-    for (int id : {int(pane::QueryId), int(pane::SetupId), int(pane::DataListId), int(pane::SummaryId)})
-        docks_.value(id)->hide();
-    resizeDocks({docks_.value(pane::FileListId)}, {256}, Qt::Horizontal);
-}
-
-QDockWidget* CMainFrame::paneDock(int paneId) const
-{
-    return docks_.value(paneId);
-}
-
-QWidget* CMainFrame::paneWindow(int paneId) const
-{
-    QDockWidget* d = docks_.value(paneId);
-    return d ? d->widget() : nullptr;
-}
-
-bool CMainFrame::IsPaneOpen(int paneId) const
-{
-    QDockWidget* d = docks_.value(paneId);
-    return d && !d->isHidden();
-}
-
-QWidget* CMainFrame::AttachPaneWindow(int paneId)
-{
-    QDockWidget* dock = docks_.value(paneId);
-    if (!dock)
-        return nullptr;
-    if (dock->widget())
-        return dock->widget();
-    QWidget* w = nullptr;
-    AppData& data = app_.data();
-    switch (paneId) {
-    case pane::FileListId: {
-        auto* list = new CFileListPane(data, dock);
-        list->setMessageSink(this);
-        list->setPrompts(this);
-        connect(list, &CFileListPane::openLogRequested, this, &CMainFrame::OpenFromFileList);
-        connect(list, &CFileListPane::logRenamed, this, &CMainFrame::OpenLogRenamed);
-        connect(list, &CFileListPane::logDeleted, this, [this](const QString& name) {
-            if (IsOpenLog(name))
-                app_.doc().SetTitle(OpenLogTitle(app_.data().store));
-        });
-        w = list;
-        break;
-    }
-    case pane::DataListId:
-        w = new CDataListPane(data, dock);
-        break;
-    case pane::SetupId: {
-        auto* setup = new CPropertiesPane(data, dock);
-        connect(setup, &CPropertiesPane::readSetupRequested, this, [this] { RunLinkCommand(&LinkSession::ReadSetup); });
-        connect(setup, &CPropertiesPane::writeSetupRequested, this,
-                [this] { RunLinkCommand(&LinkSession::WriteSetup); });
-        connect(setup, &CPropertiesPane::setClockRequested, this, [this] { RunLinkCommand(&LinkSession::SetClock); });
-        // A pane first made while a logger is connected starts with its buttons enabled.
-        setup->EnableLoggerButtons(link_->connected());
-        w = setup;
-        break;
-    }
-    case pane::SummaryId:
-        w = new CSummaryPane(data, dock);
-        break;
-    case pane::QueryId: {
-        auto* query = new CDatePickerDlg(data, dock);
-        connect(query, &CDatePickerDlg::queryRequested, this, &CMainFrame::RunDateQuery);
-        w = query;
-        break;
-    }
-    default:
-        return nullptr;
-    }
-    dock->setWidget(w);
-    return w;
-}
-
-void CMainFrame::ShowPane(int paneId)
-{
-    QDockWidget* dock = docks_.value(paneId);
-    if (!dock)
-        return;
-    QWidget* w = AttachPaneWindow(paneId);
-    dock->show();
-    dock->raise();
-    if (w)
-        w->setFocus(Qt::OtherFocusReason);
-}
-
-void CMainFrame::RefillPane(int paneId)
-{
-    QWidget* w = paneWindow(paneId);
-    if (!w)
-        return;
-    if (paneId == pane::DataListId) {
-        if (auto* list = qobject_cast<CDataListPane*>(w)) {
-            list->FillRecordList();
-            // Wide enough for every value column; never narrower than the
-            // user made it.
-            QDockWidget* dock = docks_.value(paneId);
-            const int needed = list->FullWidth() + (dock->width() - list->width());
-            if (!dock->isFloating() && dock->width() < needed)
-                resizeDocks({dock}, {needed}, Qt::Horizontal);
-        }
-    } else if (paneId == pane::FileListId) {
-        if (auto* list = qobject_cast<CFileListPane*>(w))
-            list->RefreshFileList();
-    } else if (paneId == pane::SummaryId) {
-        if (auto* summary = qobject_cast<CSummaryPane*>(w))
-            summary->Recompute();
-    }
-}
-
-void CMainFrame::CloseAllPanes()
-{
-    for (QDockWidget* d : std::as_const(docks_))
-        d->hide();
-}
-
-void CMainFrame::ShowOnlyPane(int paneCode)
-{
-    const int id = PaneIdOf(paneCode);
-    if (!id)
-        return;
-    CloseAllPanes();
-    ShowPane(id);
-    if (paneCode == pane::DataList || paneCode == pane::FileList || paneCode == pane::Summary)
-        RefillPane(id);
-    // The summary's time stamps need more room than the other panes.
-    if (auto* summary = qobject_cast<CSummaryPane*>(paneWindow(id)))
-        if (QDockWidget* dock = docks_.value(id); dock->width() < summary->preferredWidth())
-            resizeDocks({dock}, {summary->preferredWidth()}, Qt::Horizontal);
-    currentPane_ = paneCode;
-}
-
-void CMainFrame::RestoreCurrentPane()
-{
-    const int id = PaneIdOf(currentPane_);
-    if (!id)
-        return;
-    ShowPane(id);
-    if (currentPane_ == pane::DataList || currentPane_ == pane::Summary)
-        RefillPane(id);
-}
-
-void CMainFrame::FocusNextPane(bool forward)
-{
-    // The view and the open panes, in the order they stand on screen.
-    QList<QWidget*> stops;
-    for (const PaneInfo& info : Panes) {
-        QDockWidget* d = docks_.value(info.id);
-        if (!d->isHidden() && d->widget())
-            stops << d->widget();
-    }
-    std::reverse(stops.begin(), stops.end());
-    stops << view_;
-    QWidget* focus = QApplication::focusWidget();
-    int at = -1;
-    for (int i = 0; i < stops.size(); ++i)
-        if (focus && (focus == stops[i] || stops[i]->isAncestorOf(focus)))
-            at = i;
-    const int n = int(stops.size());
-    const int next = at < 0 ? 0 : (at + (forward ? 1 : n - 1)) % n;
-    stops[next]->setFocus(Qt::OtherFocusReason);
-}
-
 void CMainFrame::ClearRecordList()
 {
-    RefillPane(pane::DataListId);
-}
-
-void CMainFrame::RefreshSummary()
-{
-    // Made once first shown, the pane follows every change of the records
-    // from then on, shown or not; a pass over them takes a few milliseconds.
-    RefillPane(pane::SummaryId);
+    panes_->RefillPane(pane::DataListId);
 }
 
 void CMainFrame::LimitsChanged()
@@ -986,54 +520,7 @@ void CMainFrame::EditAlarmLimits()
 
 void CMainFrame::ShowMessage(const QString& text)
 {
-    if (messageHook) {
-        messageHook(text);
-        return;
-    }
-    CMsgDlg::ShowMessage(this, text);
-}
-
-bool CMainFrame::AskOkCancel(const QString& text)
-{
-    if (questionHook)
-        return questionHook(text);
-    return CMsgDlg::AskOkCancel(this, text);
-}
-
-bool CMainFrame::AskYesNo(const QString& text, const QString& caption)
-{
-    if (questionHook)
-        return questionHook(text);
-    return QMessageBox::question(this, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
-}
-
-void CMainFrame::RunProgressMessage(const QString& firstText)
-{
-    if (messageHook) {
-        messageHook(firstText);
-        return;
-    }
-    CMsgDlg::RunProgress(this, firstText);
-}
-
-void CMainFrame::UpdateMessage(const QString& text, bool enableButtons)
-{
-    if (messageHook) {
-        messageHook(text);
-        return;
-    }
-    CMsgDlg::UpdateCurrentMessage(text, enableButtons);
-}
-
-void CMainFrame::ShowProgress(const QString& text)
-{
-    progress_->showText(text);
-}
-
-void CMainFrame::HideProgress()
-{
-    progress_->hide();
+    dialogs_.ShowMessage(this, text);
 }
 
 void CMainFrame::RedrawChartNow()
@@ -1044,15 +531,6 @@ void CMainFrame::RedrawChartNow()
 void CMainFrame::RepaintView()
 {
     view_->InvalidateChart();
-}
-
-void CMainFrame::ShowStandardWarning(const QString& text)
-{
-    if (messageHook) {
-        messageHook(text);
-        return;
-    }
-    QMessageBox::warning(this, QString::fromLatin1(CLoggerApp::ApplicationTitle), text);
 }
 
 void CMainFrame::DocumentTitleChanged(const QString& title)
@@ -1081,20 +559,7 @@ void CMainFrame::OpenLogRenamed(const QString& oldName, const QString& newName)
 
 CLoggerDoc::Host::UnsavedAnswer CMainFrame::AskAboutUnsavedLog(const QString& text)
 {
-    if (questionHook)
-        return questionHook(text) ? UnsavedAnswer::Save : UnsavedAnswer::Discard;
-    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(CLoggerApp::ApplicationTitle), text,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    // Plain words on the buttons: save it, discard it, or stay.
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("Save"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("Discard"));
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
-    case QMessageBox::Yes: return UnsavedAnswer::Save;
-    case QMessageBox::No: return UnsavedAnswer::Discard;
-    default: return UnsavedAnswer::Stay;
-    }
+    return dialogs_.AskAboutUnsavedLog(this, text);
 }
 
 QString CMainFrame::ChooseSavePath()
@@ -1118,7 +583,7 @@ void CMainFrame::RunDateQuery(int fromDate, int toDate)
         return;
     if (!app_.data().document.NarrowToDates(fromDate, toDate)) {
         // The store keeps the whole log read above.
-        ShowStandardWarning(QString::fromUtf8(NoMatchedDataMessage));
+        dialogs_.ShowWarning(this, QString::fromUtf8(NoMatchedDataMessage));
         UpdateCommandUI();
         return;
     }
@@ -1133,7 +598,7 @@ void CMainFrame::SaveLayouts()
     QSettings settings(QString::fromLatin1(CLoggerApp::SettingsOrganization),
                        QString::fromLatin1(CLoggerApp::ApplicationTitle));
     // Kept for the record only: every start builds the arrangement afresh.
-    settings.setValue(QStringLiteral("CommandBars"), ToolBarRecords(*this, toolBars_));
+    settings.setValue(QStringLiteral("CommandBars"), ToolBarRecords(*this, bars_->toolBars()));
     settings.setValue(QStringLiteral("NormalLayout"), saveState());
 }
 

@@ -1,84 +1,81 @@
 // The main window: menu bar, three toolbars, the status bar, the chart view
-// and the four docking panes along the left edge.
+// and the docking panes along the left edge.
 #pragma once
 
 #include "app/CLoggerDoc.h"
 #include "app/ChartExportCommands.h"
-#include "app/ReportPrinter.h"
 #include "app/CommandRules.h"
-#include "link/LinkInterfaces.h"
+#include "app/ReportPrinter.h"
 
-#include <QHash>
 #include <QList>
 #include <QMainWindow>
-#include <QPointer>
 
-#include <functional>
 #include <memory>
 
 class CCommProgressDlg;
 class CLoggerApp;
 class CLoggerView;
 class CPropertiesPane;
-class CSerialPort;
+class CommandBars;
+class ILinkTimers;
+class IPortDirectory;
+class IUserDialogs;
+class LinkController;
 class LinkSession;
-class LinkTimerSwitch;
-class QtLinkTimers;
+class PaneManager;
 class QAction;
 class QDockWidget;
 class QFontMetrics;
 class QLabel;
-class QMenu;
 class QPrinter;
-class QPrintPreviewDialog;
-class QTimer;
 class QToolBar;
 
-// Owns the logger link: the serial transport, the device list, the window
-// timers and LinkSession, which decides every exchange. The frame is the
-// link's message sink (the message dialog and the progress window), its
-// prompts (the questions and the port choice) and its pane actions. The
-// frame also runs the chart's printing and exports, lending them its panes,
-// dialogs and view.
-class CMainFrame : public QMainWindow,
-                   public CLoggerDoc::Host,
-                   public IMessageSink,
-                   public IPaneActions,
-                   public ILinkPrompts,
-                   public IReportPanes,
-                   public IExportHost {
+// Composes the window from its parts: the command bars (CommandBars), the
+// panes (PaneManager) and the logger link (LinkController), and wires them
+// to the document, the view and each other. Every dialog goes through the
+// IUserDialogs it was given. The frame is the document's host and lends the
+// exports its dialogs and view; printing and exports run in ReportPrinter and
+// ChartExportCommands.
+class CMainFrame : public QMainWindow, public CLoggerDoc::Host, public IExportHost {
     Q_OBJECT
 public:
-    explicit CMainFrame(CLoggerApp& app, QWidget* parent = nullptr);
+    CMainFrame(CLoggerApp& app, IUserDialogs& dialogs, QWidget* parent = nullptr);
     // Writes Logger.ini once the window is gone, as the program's last step.
     ~CMainFrame() override;
 
     static constexpr int StatusPaneCount = 12;
     static constexpr const char* IdleStatusText = "For Help, press F1";
 
-    // Panes: 1 File List, 2 Setup, 3 Data List, 4 Query (pane::Code).
+    // The parts.
+    CommandBars& commandBars() const { return *bars_; }
+    PaneManager& panes() const { return *panes_; }
+    LinkController& linkController() const { return *link_; }
+    IUserDialogs& dialogs() const { return dialogs_; }
+
+    // Panes (PaneManager): 1 File List, 2 Setup, 3 Data List, 4 Query (pane::Code).
     void ShowOnlyPane(int pane) override;
-    // Shows the pane named by currentPane again, leaving the others as they are.
-    void RestoreCurrentPane() override;
     void CloseAllPanes() override;
-    int currentPane() const { return currentPane_; }
-    // Whether the pane with the given title id (pane::Id) is open.
+    void RestoreCurrentPane();
+    int currentPane() const;
     bool IsPaneOpen(int paneId) const;
     QDockWidget* paneDock(int paneId) const;
-    // The window shown in a pane, or nullptr before it was first shown.
     QWidget* paneWindow(int paneId) const;
-
-    // Commands.
-    QAction* action(int id) const { return actions_.value(id); }
-    QList<QToolBar*> toolBars() const { return toolBars_; }
-    void OnCommand(int id);
-    // Applies every enabling rule and the connection text of the status bar.
-    void UpdateCommandUI();
-    // What the rules read: the link's connected and activeCommand, the open
-    // log's recordCount and the recent-file list.
-    CommandState commandState() const;
+    CPropertiesPane* setupPane();
     // Moves the keyboard focus to the next or previous open pane or the view.
     void FocusNextPane(bool forward);
+
+    // Commands (CommandBars).
+    QAction* action(int id) const;
+    QList<QToolBar*> toolBars() const;
+    void OnCommand(int id);
+    // Applies every enabling rule and the connection text of the status bar;
+    // runs by itself whenever a state the rules read changes.
+    void UpdateCommandUI();
+    // What the rules read: the link's connected, activeCommand and pause, the
+    // open log's recordCount and the recent-file list.
+    CommandState commandState() const;
+    // The recent-file entries of the File menu changed.
+    void RebuildRecentMenu();
 
     // Status bar panes by position; other parts write the chart read-out here.
     void setPaneText(int index, const QString& text);
@@ -88,14 +85,11 @@ public:
     // widest text; 0 for the stretching pane.
     static int StatusPaneWidth(int index, const QFontMetrics& metrics);
 
-    // The logger link.
-    LinkSession& link() const { return *link_; }
-    IPortDirectory& portDirectory() const { return *ports_; }
-    // Hands the link's timers to a replacement (tests drive the time-outs by
-    // hand); nullptr goes back to the window timers.
+    // The logger link (LinkController).
+    LinkSession& link() const;
+    IPortDirectory& portDirectory() const;
     void UseLinkTimers(ILinkTimers* timers);
-    // The setup pane, made when it is first needed.
-    CPropertiesPane* setupPane();
+    CCommProgressDlg* progressWindow() const;
 
     // The Summary pane analyses the shown records again (when it exists).
     void RefreshSummary();
@@ -106,62 +100,22 @@ public:
     void EditAlarmLimits();
 
     CLoggerView* view() const { return view_; }
-    CCommProgressDlg* progressWindow() const { return progress_; }
     // The printer that Printer Setup configures and printing uses; made on first use.
     QPrinter* printer();
     // Printing and the preview of the analysis report.
     ReportPrinter& reportPrinter() { return *report_; }
 
-    // The recent-file entries of the File menu changed.
-    void RebuildRecentMenu();
-
-    // Where messages go. Tests replace the message dialog and the standard
-    // message boxes with a recorder.
-    std::function<void(const QString&)> messageHook;
-    // Answers the OK/Cancel and Yes/No questions instead of the dialogs.
-    std::function<bool(const QString&)> questionHook;
-    // Picks a file for Open (save false) and Save As (save true); empty for
-    // cancel. Tests replace the file dialogs.
-    std::function<QString(bool save)> fileChooser;
-    // Picks the file of an export (the filter tells which); empty for
-    // cancel. Tests replace the save dialog.
-    std::function<QString(const QString& filter)> exportPathChooser;
-    // Stands in for the print dialog: false cancels. Tests choose the
-    // printer's output here.
-    std::function<bool(QPrinter&)> printDialogHook;
-
-    // CLoggerDoc::Host and IMessageSink: the message dialog.
+    // CLoggerDoc::Host and IExportHost: the message dialog.
     void ShowMessage(const QString& text) override;
-
-    // ILinkPrompts
-    bool AskOkCancel(const QString& text) override;
-    bool AskYesNo(const QString& text, const QString& caption) override;
-    // The directory knows more of each device than its path: the list shows it.
-    int ChoosePort(const QStringList& devices, int initialNumber) override;
-
-    // IMessageSink
-    void RunProgressMessage(const QString& firstText) override;
-    void UpdateMessage(const QString& text, bool enableButtons) override;
-    void ShowProgress(const QString& text) override;
-    void HideProgress() override;
 
     // CLoggerDoc::Host
     void ClearRecordList() override;
-    // Also IPaneActions: draw the store at once and set the title.
+    // Draws the store at once and sets the title.
     void RedrawChartNow() override;
     void RepaintView() override;
     void DocumentTitleChanged(const QString& title) override;
-    // Save, Discard or Cancel; the question hook answers Save (yes) or Discard (no).
     UnsavedAnswer AskAboutUnsavedLog(const QString& text) override;
     QString ChooseSavePath() override;
-
-    // IPaneActions
-    void ShowSetupPane() override;
-    void EnableLoggerButtons(bool enabled) override;
-    void ShowSetupValues() override;
-    void ShowFileList() override;
-    // Waits while the event loop runs on, so the window keeps painting.
-    void Pause(int milliseconds) override;
 
     // IExportHost
     QString ChooseExportPath(const QString& filter) override;
@@ -179,24 +133,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    void CreateActions();
-    void CreateMenus();
-    void CreateToolBars();
     void CreateStatusBar();
-    void CreatePanes();
-    void CreateShortcuts();
-    void CreateLink();
-    // Runs a command of the logger link, then applies the enabling rules.
-    void RunLinkCommand(void (LinkSession::*command)());
-    static bool IsLoggerCommand(int id);
     CLoggerView* CreateView();
-    // The platform's standard message box with an exclamation icon, captioned
-    // with the application title.
-    void ShowStandardWarning(const QString& text);
-    // Makes the pane's window the first time the pane is shown.
-    QWidget* AttachPaneWindow(int paneId);
-    void ShowPane(int paneId);
-    void RefillPane(int paneId);
+    // Connects the requests of a pane's window made just now.
+    void PaneAttached(int paneId, QWidget* window);
     void OpenFromFileList(const QString& fileName);
     // Whether a file of the Logfiles folder is the open log.
     bool IsOpenLog(const QString& fileName) const;
@@ -212,26 +152,16 @@ private:
     void PreviewReport();
 
     CLoggerApp& app_;
-    QHash<int, QAction*> actions_;
-    QList<QToolBar*> toolBars_;
-    QMenu* fileMenu_ = nullptr;
-    QList<QAction*> recentActions_;
+    IUserDialogs& dialogs_;
     QLabel* statusPanes_[StatusPaneCount] = {};
-    QHash<int, QDockWidget*> docks_;
     CLoggerView* view_ = nullptr;
-    CCommProgressDlg* progress_ = nullptr;
+    CommandBars* bars_ = nullptr;
+    PaneManager* panes_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<ReportPrinter> report_;
     std::unique_ptr<ChartExportCommands> exports_;
     QString exportFolder_;  // where the last export went; the next save dialog starts there
-    QTimer* idleTimer_ = nullptr;
-    int currentPane_ = 1;
-    bool pausing_ = false;  // inside the pause of a Disconnect
-
-    // The logger link; made with the frame, the transport goes first when it ends.
-    std::unique_ptr<CSerialPort> serial_;
-    std::unique_ptr<IPortDirectory> ports_;
-    std::unique_ptr<QtLinkTimers> windowTimers_;
-    std::unique_ptr<LinkTimerSwitch> timers_;
-    std::unique_ptr<LinkSession> link_;
+    // Made with the frame; goes first when it ends, so the port closes while
+    // the window still exists.
+    std::unique_ptr<LinkController> link_;
 };

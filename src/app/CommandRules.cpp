@@ -6,6 +6,8 @@
 bool CommandRules::IsEnabled(int id, const CommandState& s)
 {
     const bool hasRecords = s.recordCount > 0;
+    if (s.pausing && IsLoggerCommand(id))
+        return false;
     switch (id) {
     case cmd::SaveExcel:
     case cmd::SaveTxt:
@@ -33,6 +35,12 @@ bool CommandRules::IsEnabled(int id, const CommandState& s)
     default:
         return true;
     }
+}
+
+bool CommandRules::IsLoggerCommand(int id)
+{
+    return id == cmd::Connect || id == cmd::Disconnect || id == cmd::Setup || id == cmd::Download
+           || id == cmd::DeleteAll;
 }
 
 QString CommandRules::ConnectionText(const CommandState& s)

@@ -235,7 +235,7 @@ TEST_F(AlarmLimitsWindowTest, WindowBmpAndPageDrawTheSameLimitLines)
 
     // The BMP picture has the same lines.
     const QString bmpPath = home.filePath(QStringLiteral("limits.bmp"));
-    frame->exportPathChooser = [&](const QString&) { return bmpPath; };
+    dialogs.exportChoice = [&](const QString&) { return bmpPath; };
     frame->OnCommand(cmd::SaveBmp);
     const QByteArray bmp = apptest::ReadBytes(bmpPath);
     ASSERT_EQ(bmp.size(), BmpFileSize(801, 500));

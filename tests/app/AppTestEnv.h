@@ -6,6 +6,7 @@
 #include "app/CLoggerApp.h"
 #include "app/CLoggerView.h"
 #include "app/CMainFrame.h"
+#include "app/UserDialogs.h"
 #include "logdata/LogFile.h"
 #include "logdata/LogFolder.h"
 #include "support/GuiTestSupport.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -93,6 +95,63 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
+// Answers every dialog of the main window without opening one, and records
+// what each said: messages, warnings, progress texts and questions alike go
+// to messages, in order.
+class RecordingDialogs : public IUserDialogs {
+public:
+    QStringList messages;
+    bool answer = true;   // to every question: OK, Yes, and Save for an unsaved log
+    QString openChoice;   // the file Open picks; empty for cancel
+    QString saveChoice;   // the file Save As picks; empty for cancel
+    QStringList filters;  // of the export save dialogs asked, in order
+    // The path an export's save dialog returns for its filter; unset: cancel.
+    std::function<QString(const QString& filter)> exportChoice;
+    // Stands in for the print dialog: sets up the printer and says whether
+    // the user printed. Unset: the dialog is cancelled.
+    std::function<bool(QPrinter&)> printChoice;
+
+    void ShowMessage(QWidget*, const QString& text) override { messages << text; }
+    void RunProgressMessage(QWidget*, const QString& firstText) override { messages << firstText; }
+    void UpdateMessage(const QString& text, bool) override { messages << text; }
+    void ShowWarning(QWidget*, const QString& text) override { messages << text; }
+    bool AskOkCancel(QWidget*, const QString& text) override { return Ask(text); }
+    bool AskYesNo(QWidget*, const QString& text, const QString&) override { return Ask(text); }
+    UnsavedAnswer AskAboutUnsavedLog(QWidget*, const QString& text) override
+    {
+        return Ask(text) ? UnsavedAnswer::Save : UnsavedAnswer::Discard;
+    }
+    QString ChooseLogFile(QWidget*, bool save, const QString&, const QString&) override
+    {
+        return save ? saveChoice : openChoice;
+    }
+    QString ChooseExportPath(QWidget*, const QString& filter, const QString&) override
+    {
+        filters << filter;
+        return exportChoice ? exportChoice(filter) : QString();
+    }
+    bool RunPrintDialog(QWidget*, QPrinter& printer) override { return printChoice && printChoice(printer); }
+
+private:
+    bool Ask(const QString& text)
+    {
+        messages << text;
+        return answer;
+    }
+};
+
+// The program's real dialogs, except that the log-file choice of Open and
+// Save As is taken from a test.
+class ChosenFileDialogs : public QtUserDialogs {
+public:
+    std::function<QString(bool save)> choose;
+
+    QString ChooseLogFile(QWidget* parent, bool save, const QString& folder, const QString& name) override
+    {
+        return choose ? choose(save) : QtUserDialogs::ChooseLogFile(parent, save, folder, name);
+    }
+};
+
 // A program started in a temporary program folder, not shown, with its
 // messages recorded instead of shown in dialogs.
 class StartedApp : public ::testing::Test {
@@ -110,15 +169,7 @@ protected:
 
     // A program object whose messages and questions go to messages (each
     // question answered with answer) instead of dialogs.
-    void MakeApp()
-    {
-        app = std::make_unique<CLoggerApp>();
-        app->messageHook = [this](const QString& m) { messages << m; };
-        app->questionHook = [this](const QString& q) {
-            messages << q;
-            return answer;
-        };
-    }
+    void MakeApp() { app = std::make_unique<CLoggerApp>(&dialogs); }
 
     void Start(const QString& file = QString(), bool show = false)
     {
@@ -131,7 +182,6 @@ protected:
         ASSERT_TRUE(app->InitInstance(o, show));
         frame = app->frame();
         ASSERT_NE(frame, nullptr);
-        frame->fileChooser = [this](bool save) { return save ? saveChoice : openChoice; };
     }
 
     std::vector<int> OpenPanes() const { return apptest::OpenPanes(*frame); }
@@ -151,10 +201,7 @@ protected:
     // dialog's filters are kept in filters.
     void Export(int command, const QString& chosen)
     {
-        frame->exportPathChooser = [this, chosen](const QString& filter) {
-            filters << filter;
-            return chosen;
-        };
+        dialogs.exportChoice = [chosen](const QString&) { return chosen; };
         frame->OnCommand(command);
     }
 
@@ -174,13 +221,14 @@ protected:
     }
 
     QTemporaryDir home;
+    RecordingDialogs dialogs;  // outlives the program object made below
     std::unique_ptr<CLoggerApp> app;
     CMainFrame* frame = nullptr;
-    QStringList messages;
-    bool answer = true;  // to every question
-    QString openChoice;
-    QString saveChoice;
-    QStringList filters;  // of the export save dialogs asked
+    QStringList& messages = dialogs.messages;
+    bool& answer = dialogs.answer;  // to every question
+    QString& openChoice = dialogs.openChoice;
+    QString& saveChoice = dialogs.saveChoice;
+    QStringList& filters = dialogs.filters;  // of the export save dialogs asked
 };
 
 }  // namespace apptest

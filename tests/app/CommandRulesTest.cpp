@@ -55,6 +55,10 @@ const RuleCase Cases[] = {
      Join({Always, WithRecords, {Disconnect, DeleteAll}}), "Connected"},
     {"download running", {true, 'X', 0, false}, Join({Always, {Disconnect, Download, DeleteAll}}), "Connected"},
     {"recent list holds a file", {false, 0, 0, true}, Join({Always, {Connect, RecentFile}}), "Disconnect"},
+    // The pause of a Disconnect greys every logger command, whatever the link says.
+    {"pause of a Disconnect, a log open", {true, 0, 25, false, true}, Join({Always, WithRecords}), "Connected"},
+    {"pause of a Disconnect, link already down", {false, 0, 0, true, true}, Join({Always, {RecentFile}}),
+     "Disconnect"},
 };
 
 INSTANTIATE_TEST_SUITE_P(States, CommandRulesTest, ::testing::ValuesIn(Cases),

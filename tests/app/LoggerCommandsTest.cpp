@@ -79,7 +79,7 @@ protected:
 
     void StartProgram(bool show = false)
     {
-        app = std::make_unique<CLoggerApp>();
+        app = std::make_unique<CLoggerApp>(&dialogs);
         CLoggerApp::Options o;
         o.home = home.path();
         if (show)
@@ -143,6 +143,8 @@ protected:
     QTemporaryDir home;
     DemoLogger logger;
     std::unique_ptr<apptest::ModalAnswerer> answerer;
+    // The real dialogs, which the answerer answers; only the file choice is the test's.
+    apptest::ChosenFileDialogs dialogs;
     std::unique_ptr<CLoggerApp> app;
     CMainFrame* frame = nullptr;
 };
@@ -515,7 +517,7 @@ TEST_F(LoggerCommandsTest, FailedSaveKeepsTheDownloadOpenUntilSavedOrDiscarded)
     // Closing asks; Save with the file choice cancelled stays open and unsaved.
     answerer->Clear();
     QString saveChoice;
-    frame->fileChooser = [&saveChoice](bool save) { return save ? saveChoice : QString(); };
+    dialogs.choose = [&saveChoice](bool save) { return save ? saveChoice : QString(); };
     frame->close();
     ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
     EXPECT_EQ(answerer->seen().front().text,

@@ -445,11 +445,8 @@ TEST_F(MainFrameTest, ExportKeysRunTheExportsWhileTheyAreEnabled)
     Start(QString(), true);
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
-    QStringList filters;
-    frame->exportPathChooser = [&filters](const QString& filter) {
-        filters << filter;
-        return QString();  // cancelled: nothing is written
-    };
+    // The save dialogs the keys open are cancelled: nothing is written.
+    filters.clear();
     const struct {
         Qt::Key key;
         int command;

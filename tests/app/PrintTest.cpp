@@ -230,7 +230,7 @@ protected:
     // that sends the job to a PDF file and leaves the printer portrait.
     void PrintToPdf(const QString& pdf, bool accept = true)
     {
-        frame->printDialogHook = [pdf, accept](QPrinter& p) {
+        dialogs.printChoice = [pdf, accept](QPrinter& p) {
             p.setOutputFormat(QPrinter::PdfFormat);
             p.setOutputFileName(pdf);
             p.setPageOrientation(QPageLayout::Portrait);
