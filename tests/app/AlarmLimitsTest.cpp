@@ -145,7 +145,6 @@ TEST_F(AlarmLimitsWindowTest, DialogRefusesBadEntriesThenSavesTheUsersLimits)
     Start(QString(), true);
     EXPECT_FALSE(frame->action(cmd::AlarmLimits)->isEnabled()) << "no log, no logger to set limits for";
     LoadLog(2, 300);  // channel 1 from 10.0 to 13.0, channel 2 from 20.0 to 23.0
-    frame->UpdateCommandUI();
     ASSERT_TRUE(frame->action(cmd::AlarmLimits)->isEnabled());
 
     EditLimits([&](CAlarmLimitsDlg* d) {

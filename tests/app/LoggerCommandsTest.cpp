@@ -9,6 +9,7 @@
 #include "app/CLoggerView.h"
 #include "app/Commands.h"
 #include "app/DemoLogger.h"
+#include "app/LinkController.h"
 #include "link/LinkSession.h"
 #include "panes/CFileListPane.h"
 #include "panes/CPropertiesPane.h"
@@ -93,7 +94,6 @@ protected:
     {
         frame->action(cmd::Connect)->trigger();
         ASSERT_TRUE(WaitUntil([this] { return frame->link().connected(); })) << Texts();
-        frame->UpdateCommandUI();
         // Where the system has serial ports of its own, the user was asked to
         // choose (and took the first, the simulator); nothing else was shown.
         for (const SeenWindow& s : answerer->seen())
@@ -156,7 +156,6 @@ TEST_F(LoggerCommandsTest, ConnectBringsTheSetupPaneAndEmptiesTheShownLog)
     const QString sample = home.path() + QStringLiteral("/Logfiles/ROOM_20110308_1435.logu");
     ASSERT_TRUE(apptest::WriteSampleLog(sample, 2, 40));
     ASSERT_TRUE(app->OpenDocumentFile(sample));
-    frame->UpdateCommandUI();
     ASSERT_TRUE(Enabled(cmd::DataList));
 
     Connect();
@@ -417,7 +416,6 @@ TEST_F(LoggerCommandsTest, DownloadSavesListsAndDrawsTheLog)
     answerer->whileProgress = [&] {
         if (frame->link().activeCommand() != LinkSession::Downloading)
             return;
-        frame->UpdateCommandUI();
         EXPECT_FALSE(Enabled(cmd::Setup));
         EXPECT_TRUE(Enabled(cmd::Download));
         looked = true;
@@ -459,7 +457,6 @@ TEST_F(LoggerCommandsTest, DownloadSavesListsAndDrawsTheLog)
     EXPECT_GT(frame->view()->chartDrawCount(), drawnBefore);
     EXPECT_TRUE(frame->windowTitle().startsWith(saved.first())) << frame->windowTitle().toStdString();
 
-    frame->UpdateCommandUI();
     for (int id : {cmd::DataList, cmd::Query, cmd::SaveTxt, cmd::Setup, cmd::Download})
         EXPECT_TRUE(Enabled(id)) << id;
 }
@@ -536,7 +533,6 @@ TEST_F(LoggerCommandsTest, FailedSaveKeepsTheDownloadOpenUntilSavedOrDiscarded)
     const uint32_t shown = store.recordCount;
     for (int command : {cmd::Download, cmd::Disconnect, cmd::Connect}) {
         answerer->Clear();
-        frame->UpdateCommandUI();
         ASSERT_TRUE(Enabled(command)) << command;
         frame->action(command)->trigger();
         if (command == cmd::Disconnect) {
@@ -595,7 +591,6 @@ TEST_F(LoggerCommandsTest, EraseAsksFirstAndEmptiesTheLogger)
     answerer->Clear();
     const QDir logs(home.path() + QStringLiteral("/Logfiles"));
     const QStringList before = logs.entryList(QDir::Files);
-    frame->UpdateCommandUI();  // as the idle update does
     frame->action(cmd::Download)->trigger();
     ASSERT_EQ(answerer->seen().size(), 1u) << Texts();
     EXPECT_EQ(answerer->seen().front().text, QStringLiteral("No logs were found in the logger."));
@@ -612,7 +607,6 @@ TEST_F(LoggerCommandsTest, PulledCableEndsTheConnection)
     EXPECT_EQ(answerer->texts(), QStringList{UnpluggedText});
     EXPECT_EQ(OpenPanes(), std::vector<int>{pane::SetupId}) << "it was connected";
     EXPECT_FALSE(frame->link().connected());
-    frame->UpdateCommandUI();
     EXPECT_EQ(frame->paneText(2), QStringLiteral("Disconnect"));
     EXPECT_TRUE(Enabled(cmd::Connect));
     EXPECT_FALSE(Enabled(cmd::Download));
@@ -654,7 +648,6 @@ TEST_F(LoggerCommandsTest, PulledCableDuringADownloadKeepsWhatArrived)
 
     EXPECT_FALSE(frame->link().connected());
     EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
-    frame->UpdateCommandUI();
     EXPECT_TRUE(Enabled(cmd::Connect));
     EXPECT_FALSE(Enabled(cmd::Download));
     EXPECT_FALSE(Enabled(cmd::DeleteAll));
@@ -668,7 +661,7 @@ protected:
         StartLogger({QStringLiteral("--fault"), QStringLiteral("never-answer"), QStringLiteral("--fault-on"),
                      QString::fromLatin1(letters)});
         StartProgram();
-        timers.onExpiry = [this](int id) { frame->link().OnLinkTimer(id); };
+        timers.onExpiry = [this](int id) { frame->linkController().OnLinkTimer(id); };
         frame->UseLinkTimers(&timers);
     }
 
@@ -702,7 +695,6 @@ TEST_F(SilentLoggerTest, ConnectGivesUpAfterElevenIdentifyRequests)
     EXPECT_FALSE(timers.IsRunning(LinkSession::IdentifyTimer));
     EXPECT_FALSE(ProgressShown());
     EXPECT_FALSE(frame->link().connected());
-    frame->UpdateCommandUI();
     EXPECT_TRUE(Enabled(cmd::Connect));
 }
 
@@ -737,7 +729,6 @@ TEST_F(SilentLoggerTest, ExchangesTimeOutWithTheirMessages)
     answerer->Clear();
     frame->action(cmd::DeleteAll)->trigger();
     EXPECT_EQ(timers.Period(LinkSession::EraseTimer), 5000);
-    frame->UpdateCommandUI();
     EXPECT_FALSE(Enabled(cmd::Download));
     EXPECT_FALSE(Enabled(cmd::Setup));
     EXPECT_TRUE(Enabled(cmd::DeleteAll));
@@ -745,10 +736,8 @@ TEST_F(SilentLoggerTest, ExchangesTimeOutWithTheirMessages)
     ASSERT_TRUE(timers.Fire(LinkSession::EraseTimer));
     EXPECT_EQ(answerer->texts(), (QStringList{EraseQuestion, TimeoutText}));
     EXPECT_TRUE(WaitForRequests('Y', 1));
-    frame->UpdateCommandUI();
     EXPECT_FALSE(Enabled(cmd::Download));
     setup().readButton()->click();
-    frame->UpdateCommandUI();
     EXPECT_TRUE(Enabled(cmd::Download));
     EXPECT_TRUE(Enabled(cmd::Setup));
 }

@@ -209,7 +209,6 @@ TEST_F(MainFrameTest, RulesFollowTheOpenLog)
     EXPECT_TRUE(frame->action(cmd::FileList)->isEnabled());
     EXPECT_FALSE(frame->action(cmd::RecentFile)->isEnabled());
     OpenSampleFromFileList();
-    frame->UpdateCommandUI();
     for (int id : recordCommands)
         EXPECT_TRUE(frame->action(id)->isEnabled()) << id;
 }
@@ -342,7 +341,6 @@ TEST_F(MainFrameTest, PaneClosedByTheUserStaysClosed)
 {
     Start();
     frame->paneDock(pane::FileListId)->close();
-    frame->UpdateCommandUI();
     EXPECT_TRUE(OpenPanes().empty());
     frame->OnCommand(cmd::FileList);
     EXPECT_EQ(OpenPanes(), std::vector<int>{pane::FileListId});

@@ -24,11 +24,9 @@ using ReportExportsTest = apptest::StartedApp;
 TEST_F(ReportExportsTest, ExportsAreEnabledWithRecordsOnly)
 {
     Start();
-    frame->UpdateCommandUI();
     EXPECT_FALSE(frame->action(cmd::SaveCsv)->isEnabled());
     EXPECT_FALSE(frame->action(cmd::SavePdf)->isEnabled());
     LoadLog(2, 30);
-    frame->UpdateCommandUI();
     EXPECT_TRUE(frame->action(cmd::SaveCsv)->isEnabled());
     EXPECT_TRUE(frame->action(cmd::SavePdf)->isEnabled());
 }
