@@ -165,7 +165,7 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
     // Under Qt, showing the window does not paint it before this point; a
     // plain clear of statsPending could skip the statistics of a log named on
     // the command line, so settle them here instead.
-    data_.store.EnsureStatistics();
+    data_.document.EnsureStatistics();
 
     const QString pending = doc_.TakePendingMessage();
     if (!pending.isEmpty())

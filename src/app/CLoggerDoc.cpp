@@ -91,7 +91,6 @@ void CLoggerDoc::OnNewDocument()
     SetTitle(QStringLiteral(" "));
     if (!host_)
         return;
-    host_->ClearRecordList();
     host_->CloseAllPanes();
     host_->ShowOnlyPane(pane::DataList);
     host_->RepaintView();

@@ -18,7 +18,6 @@ public:
         virtual void ShowMessage(const QString& text) = 0;
         virtual void CloseAllPanes() = 0;
         virtual void ShowOnlyPane(int pane) = 0;
-        virtual void ClearRecordList() = 0;
         virtual void RedrawChartNow() = 0;   // draws the store and makes currentLogName the title
         virtual void RepaintView() = 0;      // an ordinary repaint of the chart view
         virtual void DocumentTitleChanged(const QString& title) = 0;

@@ -220,9 +220,8 @@ CLoggerView* CMainFrame::CreateView()
                 setPaneText(10, ch3);
             });
     connect(view, &CLoggerView::reloadRequested, this, &CMainFrame::ReloadWholeLog);
-    // The view, the summary and the enabled commands follow every change of
-    // the open log; the record list is a snapshot filled again when its pane
-    // next comes to the front.
+    // The view and the record list follow every change of the open log by
+    // themselves; the summary and the enabled commands follow it here.
     connect(&app_.data().document, &LogDocument::changed, this, [this] {
         RefreshSummary();
         UpdateCommandUI();
@@ -478,11 +477,6 @@ bool CMainFrame::event(QEvent* e)
         return true;
     }
     return QMainWindow::event(e);
-}
-
-void CMainFrame::ClearRecordList()
-{
-    panes_->RefillPane(pane::DataListId);
 }
 
 void CMainFrame::LimitsChanged()

@@ -109,7 +109,6 @@ public:
     void ShowMessage(const QString& text) override;
 
     // CLoggerDoc::Host
-    void ClearRecordList() override;
     // Draws the store at once and sets the title.
     void RedrawChartNow() override;
     void RepaintView() override;

@@ -60,7 +60,7 @@ PaneManager::PaneManager(QMainWindow& window, AppData& data) : QObject(&window),
                 AttachPaneWindow(id);
             // The store may have changed unseen (a connect empties it).
             if (visible && id == pane::SummaryId)
-                RefillPane(id);
+                RefreshSummary();
         });
     }
     AttachPaneWindow(pane::FileListId);
@@ -96,7 +96,13 @@ QWidget* PaneManager::AttachPaneWindow(int paneId)
     QWidget* w = nullptr;
     switch (paneId) {
     case pane::FileListId: w = new CFileListPane(data_, dock); break;
-    case pane::DataListId: w = new CDataListPane(data_, dock); break;
+    case pane::DataListId: {
+        // It follows the open log from now on; until now it has seen nothing of it.
+        auto* list = new CDataListPane(data_, dock);
+        list->FillRecordList();
+        w = list;
+        break;
+    }
     case pane::SetupId: w = new CPropertiesPane(data_, dock); break;
     case pane::SummaryId: w = new CSummaryPane(data_, dock); break;
     case pane::QueryId: w = new CDatePickerDlg(data_, dock); break;
@@ -171,10 +177,14 @@ void PaneManager::ShowOnlyPane(int paneCode)
         return;
     CloseAllPanes();
     ShowPane(id);
-    if (paneCode == pane::DataList || paneCode == pane::FileList || paneCode == pane::Summary)
-        RefillPane(id);
-    if (paneCode == pane::Summary)
+    if (paneCode == pane::FileList)
+        RefreshFileList();
+    else if (paneCode == pane::DataList)
+        FitDataList();
+    else if (paneCode == pane::Summary) {
+        RefreshSummary();
         FitSummary();
+    }
     currentPane_ = paneCode;
 }
 
@@ -184,22 +194,10 @@ void PaneManager::RestoreCurrentPane()
     if (!id)
         return;
     ShowPane(id);
-    if (currentPane_ == pane::DataList || currentPane_ == pane::Summary)
-        RefillPane(id);
-}
-
-void PaneManager::RefillPane(int paneId)
-{
-    if (paneId == pane::DataListId) {
-        if (auto* list = qobject_cast<CDataListPane*>(paneWindow(paneId))) {
-            list->FillRecordList();
-            FitDataList();
-        }
-    } else if (paneId == pane::FileListId) {
-        RefreshFileList();
-    } else if (paneId == pane::SummaryId) {
+    if (currentPane_ == pane::DataList)
+        FitDataList();
+    else if (currentPane_ == pane::Summary)
         RefreshSummary();
-    }
 }
 
 void PaneManager::FocusNextPane(bool forward, QWidget* last)

@@ -43,9 +43,6 @@ public:
     // records again (each only once its window exists).
     void RefreshFileList();
     void RefreshSummary();
-    // Fills the pane's window again, when it exists, from what it shows (the
-    // Data List, the File List, the Summary).
-    void RefillPane(int paneId);
 
     // Moves the keyboard focus to the next or previous open pane or to last
     // (the view), in the order they stand on screen.

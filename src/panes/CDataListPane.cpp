@@ -2,6 +2,7 @@
 #include "panes/CDataListPane.h"
 
 #include "link/AppData.h"
+#include "logdata/LogDocument.h"
 #include "panes/RecordTableModel.h"
 
 #include <QHeaderView>
@@ -57,6 +58,8 @@ CDataListPane::CDataListPane(AppData& data, QWidget* parent) : QWidget(parent), 
 
     model_->ShowColumns(data_.store.channelCount);
     ApplyColumnLayout();
+    // One fill per announced change: open, reload, narrow, new, download.
+    connect(&data_.document, &LogDocument::changed, this, &CDataListPane::FillRecordList);
 }
 
 void CDataListPane::FillRecordList()

@@ -1,5 +1,7 @@
 // The Data List pane: the records of the open log as a table, rebuilt from
-// the store by FillRecordList() and not following the store by itself.
+// the store by FillRecordList() once per change the open log's document
+// announces. A change made to the store behind the document's back is not
+// seen until the next fill.
 #pragma once
 
 #include <QWidget>
@@ -14,8 +16,8 @@ public:
     explicit CDataListPane(AppData& data, QWidget* parent = nullptr);
 
     // Rebuilds the whole table from the store: columns by channel count and
-    // temperature unit, one row per record. The frame calls it whenever it
-    // brings this pane to the front.
+    // temperature unit, one row per record. Runs on every announcement of
+    // the document; the frame also runs it when it first makes the pane.
     void FillRecordList();
     // The open log's limits changed: the rows keep their values, their colours follow.
     void LimitsChanged();

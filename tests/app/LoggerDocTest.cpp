@@ -9,6 +9,7 @@
 #include "support/StoreFixtures.h"
 
 #include <QBuffer>
+#include <QSignalSpy>
 #include <QDir>
 #include <QFileInfo>
 
@@ -25,7 +26,6 @@ public:
     void ShowMessage(const QString& text) override { messages << text; calls << QStringLiteral("message"); }
     void CloseAllPanes() override { calls << QStringLiteral("closeAll"); }
     void ShowOnlyPane(int pane) override { calls << QStringLiteral("showOnly %1").arg(pane); }
-    void ClearRecordList() override { calls << QStringLiteral("clearList"); }
     void RedrawChartNow() override { calls << QStringLiteral("redraw"); }
     void RepaintView() override { calls << QStringLiteral("repaint"); }
     void DocumentTitleChanged(const QString& title) override { calls << QStringLiteral("title '%1'").arg(title); }
@@ -364,11 +364,15 @@ TEST_F(LoggerDocTest, NewDocument)
 
     data->store.recordCount = 12;
     doc->SetHost(&host);
+    QSignalSpy announced(&data->document, &LogDocument::changed);
     doc->OnNewDocument();
     EXPECT_EQ(data->store.recordCount, 0u);
-    EXPECT_EQ(host.calls, (QStringList{QStringLiteral("title ' '"), QStringLiteral("clearList"),
-                                       QStringLiteral("closeAll"), QStringLiteral("showOnly %1").arg(pane::DataList),
-                                       QStringLiteral("repaint")}));
+    // The record list hears of the emptying from the document's one
+    // announcement; the host is not asked to clear it.
+    ASSERT_EQ(announced.count(), 1);
+    EXPECT_EQ(announced.at(0).at(0).value<LogDocument::ChangeKind>(), LogDocument::ChangeKind::Emptied);
+    EXPECT_EQ(host.calls, (QStringList{QStringLiteral("title ' '"), QStringLiteral("closeAll"),
+                                       QStringLiteral("showOnly %1").arg(pane::DataList), QStringLiteral("repaint")}));
 }
 
 }  // namespace

@@ -288,17 +288,56 @@ TEST_F(MainFrameTest, DataListShowsEveryValueColumnAtItsFirstWidth)
     }
 }
 
-TEST_F(MainFrameTest, DataListIsRefilledWhenBroughtToTheFront)
+// The list fills itself once for each change the document announces, shown
+// or not, and is not filled again merely for being brought to the front.
+TEST_F(MainFrameTest, DataListFollowsTheOpenLog)
 {
     Start();
-    OpenSampleFromFileList(2, 30);
+    // Four records a day from 8 to 12 March 2011.
+    const QString name = QStringLiteral("ROOM_20110312_1800.logu");
+    {
+        auto store = std::make_unique<LogStore>();
+        fixtures::FillStore(*store, 2, 20, [](int c, uint32_t i) { return float(c + i); }, "ROOM", "0123456789",
+                            "20110308000000", 6 * 3600);
+        QFile f(logPath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && WriteLogFile(f, *store));
+    }
+    app->data().store.currentLogName = name;
+    app->data().store.currentLogPath = logPath(name);
+    ASSERT_TRUE(app->doc().LoadCurrentLog());
     frame->OnCommand(cmd::DataList);
-    EXPECT_EQ(DataListRows(), 30);
-    // The list is a snapshot: a narrowed store shows only when the pane is brought back.
-    app->data().store.NarrowRecords(5, 15);
-    EXPECT_EQ(DataListRows(), 30);
-    frame->OnCommand(cmd::DataList);
+    EXPECT_EQ(DataListRows(), 20);
+    auto* list = qobject_cast<CDataListPane*>(frame->paneWindow(pane::DataListId));
+    ASSERT_NE(list, nullptr);
+    QSignalSpy fills(list->model(), &QAbstractItemModel::modelReset);
+
+    // One announcement, one fill.
+    ASSERT_TRUE(app->data().document.Narrow(5, 15));
     EXPECT_EQ(DataListRows(), 10);
+    EXPECT_EQ(fills.count(), 1);
+    frame->OnCommand(cmd::DataList);
+    EXPECT_EQ(fills.count(), 1) << "brought to the front, it has nothing new to show";
+
+    // Original View reads the whole log again (one announcement), while the pane is closed.
+    frame->OnCommand(cmd::FileList);
+    fills.clear();
+    frame->OnCommand(cmd::OriginalView);
+    EXPECT_EQ(DataListRows(), 20);
+    EXPECT_EQ(fills.count(), 1);
+
+    // The date query reads the log again, then narrows it to its days: two announcements.
+    frame->OnCommand(cmd::Query);
+    auto* query = qobject_cast<CDatePickerDlg*>(frame->paneWindow(pane::QueryId));
+    ASSERT_NE(query, nullptr);
+    fills.clear();
+    emit query->queryRequested(20110309, 20110309);
+    EXPECT_EQ(DataListRows(), 4);
+    EXPECT_EQ(fills.count(), 2);
+    EXPECT_EQ(list->model()->data(list->model()->index(0, 1)).toString(), QStringLiteral("2011-03-09"));
+
+    // New empties it.
+    frame->OnCommand(cmd::New);
+    EXPECT_EQ(DataListRows(), 0);
 }
 
 TEST_F(MainFrameTest, NewDocumentShowsTheEmptyDataList)
@@ -322,12 +361,12 @@ TEST_F(MainFrameTest, RestoreCurrentPaneShowsItWithoutClosingOthers)
     Start();
     OpenSampleFromFileList(2, 20);
     frame->OnCommand(cmd::DataList);
-    app->data().store.NarrowRecords(0, 8);
+    ASSERT_TRUE(app->data().document.Narrow(0, 8));  // a zoom while the list is open
     frame->CloseAllPanes();  // as printing a page does
     frame->paneDock(pane::FileListId)->show();
     frame->RestoreCurrentPane();
     EXPECT_EQ(OpenPanes(), (std::vector<int>{pane::DataListId, pane::FileListId}));
-    EXPECT_EQ(DataListRows(), 8);  // refilled
+    EXPECT_EQ(DataListRows(), 8);  // it followed the zoom
     EXPECT_EQ(frame->currentPane(), pane::DataList);
 
     // The other panes are shown again without a refill.

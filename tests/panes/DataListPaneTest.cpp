@@ -1,4 +1,5 @@
-// The record list: columns and headings, cell texts, the snapshot, the view's settings.
+// The record list: columns and headings, cell texts, the snapshot and the
+// fills the document's announcements bring, the view's settings.
 #include "link/AppData.h"
 #include "panes/CDataListPane.h"
 #include "panes/RecordTableModel.h"
@@ -6,6 +7,7 @@
 #include "support/StoreFixtures.h"
 
 #include <QHeaderView>
+#include <QSignalSpy>
 #include <QTableView>
 
 #include <limits>
@@ -133,6 +135,27 @@ TEST_F(DataListPaneTest, TableIsASnapshotOfTheFill)
     EXPECT_EQ(pane.model()->rowCount(), 1);
     EXPECT_EQ(Row(*pane.model(), 0), (QStringList{"1", "2011-03-08", "14:06:30", "  -5.0"}));
     EXPECT_EQ(Headings(*pane.model()).join(QLatin1Char(' ')), QStringLiteral("SN DATE TIME F"));
+}
+
+TEST_F(DataListPaneTest, FillsOnceForEachChangeTheDocumentAnnounces)
+{
+    fixtures::FillStore(store, 2, 6, [](int c, uint32_t i) { return float(c * 100 + int(i)); });
+    CDataListPane pane(*data);
+    pane.FillRecordList();
+    QSignalSpy fills(pane.model(), &QAbstractItemModel::modelReset);
+
+    ASSERT_TRUE(data->document.Narrow(2, 5));
+    EXPECT_EQ(fills.count(), 1);
+    ASSERT_EQ(pane.model()->rowCount(), 3);
+    EXPECT_EQ(Row(*pane.model(), 0)[3], QStringLiteral(" 102.0"));
+
+    // A range the document refuses announces nothing and leaves the list.
+    EXPECT_FALSE(data->document.Narrow(3, 2));
+    EXPECT_EQ(fills.count(), 1);
+
+    data->document.New();
+    EXPECT_EQ(fills.count(), 2);
+    EXPECT_EQ(pane.model()->rowCount(), 0);
 }
 
 TEST_F(DataListPaneTest, EmptyStoreRebuildsColumnsWithoutRows)
