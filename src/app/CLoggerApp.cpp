@@ -161,7 +161,6 @@ bool CLoggerApp::InitInstance(const Options& options, bool show)
 
     // The port tried first, from Logger.ini; the link starts with no command.
     frame_->link().setPortNumber(settings_.portNumber);
-    frame_->UpdateCommandUI();
     // Under Qt, showing the window does not paint it before this point; a
     // plain clear of statsPending could skip the statistics of a log named on
     // the command line, so settle them here instead.

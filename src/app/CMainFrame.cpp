@@ -123,10 +123,7 @@ CMainFrame::CMainFrame(CLoggerApp& app, IUserDialogs& dialogs, QWidget* parent)
     exports_ = std::make_unique<ChartExportCommands>(app_.data().store, *this, &app_.data().limits);
 
     connect(bars_, &CommandBars::commandTriggered, this, &CMainFrame::OnCommand);
-    connect(bars_, &CommandBars::recentFileTriggered, this, [this](const QString& path) {
-        app_.OpenDocumentFile(path);
-        UpdateCommandUI();
-    });
+    connect(bars_, &CommandBars::recentFileTriggered, this, [this](const QString& path) { app_.OpenDocumentFile(path); });
     connect(bars_, &CommandBars::focusCycleRequested, this, &CMainFrame::FocusNextPane);
     connect(bars_, &CommandBars::connectionTextChanged, this, [this](const QString& text) { setPaneText(2, text); });
     connect(panes_, &PaneManager::paneAttached, this, &CMainFrame::PaneAttached);
@@ -369,7 +366,6 @@ void CMainFrame::PreviewReport()
 void CMainFrame::ReloadWholeLog()
 {
     app_.doc().LoadCurrentLog();
-    UpdateCommandUI();
 }
 
 QString CMainFrame::ChooseExportPath(const QString& filter)
@@ -566,7 +562,6 @@ void CMainFrame::OpenFromFileList(const QString& fileName)
     CLoggerDoc& doc = app_.doc();
     if (doc.MayCloseOpenLog())
         doc.OpenLogFile(app_.data().logFilePath(fileName));
-    UpdateCommandUI();
 }
 
 void CMainFrame::RunDateQuery(int fromDate, int toDate)
@@ -578,11 +573,9 @@ void CMainFrame::RunDateQuery(int fromDate, int toDate)
     if (!app_.data().document.NarrowToDates(fromDate, toDate)) {
         // The store keeps the whole log read above.
         dialogs_.ShowWarning(this, QString::fromUtf8(NoMatchedDataMessage));
-        UpdateCommandUI();
         return;
     }
     RedrawChartNow();
-    UpdateCommandUI();
 }
 
 // ---------------------------------------------------------------- close
@@ -624,5 +617,4 @@ void CMainFrame::dropEvent(QDropEvent* e)
         if (url.isLocalFile())
             app_.OpenDocumentFile(url.toLocalFile());
     e->acceptProposedAction();
-    UpdateCommandUI();
 }
