@@ -218,9 +218,11 @@ CLoggerView* CMainFrame::CreateView()
             });
     connect(view, &CLoggerView::reloadRequested, this, &CMainFrame::ReloadWholeLog);
     // The view and the record list follow every change of the open log by
-    // themselves; the summary and the enabled commands follow it here.
+    // themselves; the summary, the read-out and the enabled commands follow
+    // it here.
     connect(&app_.data().document, &LogDocument::changed, this, [this] {
         RefreshSummary();
+        ClearReadout();
         UpdateCommandUI();
     });
     return view;
@@ -430,6 +432,14 @@ void CMainFrame::CreateStatusBar()
         bar->addPermanentWidget(label, info.width > 0 ? 0 : 1);
         statusPanes_[i] = label;
     }
+}
+
+void CMainFrame::ClearReadout()
+{
+    // The record last read out may be gone or elsewhere in the new chart: the
+    // panes show their starting texts until the pointer next moves over it.
+    for (int index : {4, 6, 8, 10})
+        setPaneText(index, QString::fromLatin1(StatusPanes[index].text));
 }
 
 int CMainFrame::StatusPaneWidth(int index, const QFontMetrics& metrics)

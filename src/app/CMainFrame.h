@@ -133,6 +133,8 @@ protected:
 
 private:
     void CreateStatusBar();
+    // The chart read-out (panes 4, 6, 8 and 10) back to its starting texts.
+    void ClearReadout();
     CLoggerView* CreateView();
     // Connects the requests of a pane's window made just now.
     void PaneAttached(int paneId, QWidget* window);

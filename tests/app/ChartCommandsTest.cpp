@@ -233,6 +233,15 @@ TEST_F(ChartCommandsTest, ReadoutFillsTheStatusPanesAndRightClickBringsTheWholeL
     EXPECT_EQ(frame->paneText(8), QStringLiteral(" "));
     EXPECT_EQ(frame->paneText(10), QStringLiteral(" "));
 
+    // Every change of the open log takes the read-out back to its starting
+    // texts: the record it named may be gone; the next move reads out again.
+    frame->OnCommand(cmd::OriginalView);
+    EXPECT_EQ(frame->paneText(4), QStringLiteral(" 0000-00-00 00:00:00"));
+    for (int pane : {6, 8, 10})
+        EXPECT_EQ(frame->paneText(pane), QStringLiteral(" 00.0")) << pane;
+    hover(QPoint(plot.right, plot.top + 10));
+    EXPECT_EQ(frame->paneText(4), QStringLiteral("2011-03-08 17:24:30"));
+
     // A zoom band, then a right click in the plot: the whole log again.
     const int y = (plot.top + plot.bottom) / 2;
     QTest::mousePress(view, Qt::LeftButton, {}, QPoint(plot.left + 50, y));
