@@ -226,7 +226,7 @@ void CMainFrame::UseLinkTimers(ILinkTimers* timers)
 
 void CMainFrame::RunLinkCommand(void (LinkSession::*command)())
 {
-    if (pausing_)
+    if (link_->pausing())
         return;
     ((*link_).*command)();
     UpdateCommandUI();
@@ -278,20 +278,6 @@ int CMainFrame::ChoosePort(const QStringList& devices, int initialNumber)
 {
     // The directory knows more of each device than its path: the list shows it.
     return CDSLCom::Choose(this, CDSLCom::RecordsFor(devices, ports_->Records()), initialNumber);
-}
-
-void CMainFrame::Pause(int milliseconds)
-{
-    // The link is half way through a Disconnect: a command started now would
-    // run on a transport already shut down (a download would save an empty
-    // log), so the logger commands wait until it is over.
-    pausing_ = true;
-    UpdateCommandUI();
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-    pausing_ = false;
-    UpdateCommandUI();
 }
 
 // ---------------------------------------------------------------- commands
@@ -463,7 +449,9 @@ CLoggerView* CMainFrame::CreateView()
 
 void CMainFrame::OnCommand(int id)
 {
-    if (pausing_ && IsLoggerCommand(id))
+    // The link is half way through a Disconnect: a command started now would
+    // run on a transport already shut down, so the logger commands wait.
+    if (link_->pausing() && IsLoggerCommand(id))
         return;
     emit commandRun(id);
     switch (id) {
@@ -630,7 +618,7 @@ void CMainFrame::UpdateCommandUI()
 {
     const CommandState s = commandState();
     for (auto it = actions_.cbegin(); it != actions_.cend(); ++it)
-        it.value()->setEnabled(CommandRules::IsEnabled(it.key(), s) && !(pausing_ && IsLoggerCommand(it.key())));
+        it.value()->setEnabled(CommandRules::IsEnabled(it.key(), s) && !(link_->pausing() && IsLoggerCommand(it.key())));
     for (QAction* a : recentActions_)
         a->setEnabled(CommandRules::IsEnabled(cmd::RecentFile, s));
     setPaneText(2, CommandRules::ConnectionText(s));

@@ -160,8 +160,6 @@ public:
     void EnableLoggerButtons(bool enabled) override;
     void ShowSetupValues() override;
     void ShowFileList() override;
-    // Waits while the event loop runs on, so the window keeps painting.
-    void Pause(int milliseconds) override;
 
     // IExportHost
     QString ChooseExportPath(const QString& filter) override;
@@ -226,7 +224,6 @@ private:
     QString exportFolder_;  // where the last export went; the next save dialog starts there
     QTimer* idleTimer_ = nullptr;
     int currentPane_ = 1;
-    bool pausing_ = false;  // inside the pause of a Disconnect
 
     // The logger link; made with the frame, the transport goes first when it ends.
     std::unique_ptr<CSerialPort> serial_;

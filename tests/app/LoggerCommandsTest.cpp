@@ -89,6 +89,13 @@ protected:
         ASSERT_NE(frame, nullptr);
     }
 
+    // Disconnect, and the second the port is given before the link is free again.
+    void Disconnect()
+    {
+        frame->action(cmd::Disconnect)->trigger();
+        ASSERT_TRUE(WaitUntil([this] { return !frame->link().pausing(); })) << Texts();
+    }
+
     void Connect()
     {
         frame->action(cmd::Connect)->trigger();
@@ -175,7 +182,7 @@ TEST_F(LoggerCommandsTest, ConnectBringsTheSetupPaneAndEmptiesTheShownLog)
     for (int id : {cmd::DataList, cmd::Query, cmd::OriginalView, cmd::SaveExcel, cmd::SaveTxt, cmd::SaveBmp})
         EXPECT_FALSE(Enabled(id)) << id;
 
-    frame->action(cmd::Disconnect)->trigger();
+    Disconnect();
     EXPECT_FALSE(frame->link().connected());
     EXPECT_EQ(frame->paneText(2), QStringLiteral("Disconnect"));
     EXPECT_TRUE(Enabled(cmd::Connect));
@@ -229,22 +236,22 @@ TEST_F(LoggerCommandsTest, LoggerCommandsWaitWhileDisconnecting)
     StartLogger();
     StartProgram();
     Connect();
-    // Runs at the first turn of the event loop, which is inside the pause of
-    // the Disconnect.
-    bool looked = false;
-    QTimer::singleShot(0, frame, [&] {
-        looked = true;
-        EXPECT_TRUE(frame->link().connected()) << "still in the Disconnect";
-        for (int id : {cmd::Connect, cmd::Disconnect, cmd::Setup, cmd::Download, cmd::DeleteAll})
-            EXPECT_FALSE(Enabled(id)) << id;
-        // A click that got through anyway starts nothing.
-        frame->OnCommand(cmd::Download);
-        setup().readButton()->click();
-        EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
-        EXPECT_FALSE(ProgressShown());
-    });
+    // The Disconnect returns at once; its pause runs on in the event loop.
     frame->action(cmd::Disconnect)->trigger();
-    EXPECT_TRUE(looked);
+    ASSERT_TRUE(frame->link().pausing());
+    EXPECT_TRUE(frame->link().connected()) << "still in the Disconnect";
+    for (int id : {cmd::Connect, cmd::Disconnect, cmd::Setup, cmd::Download, cmd::DeleteAll})
+        EXPECT_FALSE(Enabled(id)) << id;
+    // A click that got through anyway starts nothing, now or once the event
+    // loop turns.
+    frame->OnCommand(cmd::Download);
+    setup().readButton()->click();
+    EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+    EXPECT_FALSE(ProgressShown());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame->link().pausing());
+    EXPECT_FALSE(ProgressShown());
+    ASSERT_TRUE(WaitUntil([this] { return !frame->link().pausing(); }));
     EXPECT_FALSE(frame->link().connected());
     EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
     EXPECT_TRUE(QDir(home.path() + QStringLiteral("/Logfiles")).entryList(QDir::Files).isEmpty());
@@ -289,7 +296,7 @@ TEST_F(LoggerCommandsTest, ReconnectShowsNothingOfTheSetupReadBeforeAndWritesNot
     ReadSetup();
     ASSERT_EQ(grid().value(P::IntervalItem), QStringLiteral("600"));
 
-    frame->action(cmd::Disconnect)->trigger();
+    Disconnect();
     for (int id : grid().itemIds())
         EXPECT_EQ(grid().value(id), id == P::IntervalItem ? "0" : "") << "after Disconnect: " << id;
     Connect();
@@ -538,6 +545,7 @@ TEST_F(LoggerCommandsTest, FailedSaveKeepsTheDownloadOpenUntilSavedOrDiscarded)
         ASSERT_TRUE(Enabled(command)) << command;
         frame->action(command)->trigger();
         if (command == cmd::Disconnect) {
+            ASSERT_TRUE(WaitUntil([this] { return !frame->link().pausing(); }));
             EXPECT_FALSE(frame->link().connected());
             continue;
         }
@@ -652,6 +660,8 @@ TEST_F(LoggerCommandsTest, PulledCableDuringADownloadKeepsWhatArrived)
 
     EXPECT_FALSE(frame->link().connected());
     EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+    // Connect waits for the second the port is given after the link ended.
+    ASSERT_TRUE(WaitUntil([this] { return !frame->link().pausing(); }));
     frame->UpdateCommandUI();
     EXPECT_TRUE(Enabled(cmd::Connect));
     EXPECT_FALSE(Enabled(cmd::Download));
