@@ -152,6 +152,7 @@ public:
     {
         transport.SetReceiver(&session);
         timers.SetCallback([this](int id) { session.OnLinkTimer(id); });
+        timers.SetScale(QtLinkTimers::ScaleFromEnvironment());  // 1 but in tests
         session.SetObserver(&outcomes);
         prompts.ports = &ports;
     }

@@ -210,6 +210,7 @@ void CMainFrame::CreateLink()
     else
         ports_ = std::make_unique<DemoPortDirectory>(demo);
     windowTimers_ = std::make_unique<QtLinkTimers>();
+    windowTimers_->SetScale(QtLinkTimers::ScaleFromEnvironment());  // 1 but in tests
     timers_ = std::make_unique<LinkTimerSwitch>(*windowTimers_);
     link_ = std::make_unique<LinkSession>(app_.data(), *serial_, *timers_, *this, *this, *this, *ports_);
     serial_->SetReceiver(link_.get());

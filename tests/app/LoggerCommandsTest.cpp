@@ -67,6 +67,7 @@ protected:
         logger.Stop();
         answerer.reset();
         qunsetenv("TESSAVIEW_PORTS");
+        qunsetenv("TESSAVIEW_LINK_TIMER_SCALE");
     }
 
     void StartLogger(const QStringList& faults = {})
@@ -79,6 +80,13 @@ protected:
 
     void StartProgram(bool show = false)
     {
+        // The link's time-outs and pauses at half their length, unless the
+        // test needs them as a logger sees them; the link's own end-to-end
+        // tests cover the real periods.
+        if (realPeriods)
+            qunsetenv("TESSAVIEW_LINK_TIMER_SCALE");
+        else
+            qputenv("TESSAVIEW_LINK_TIMER_SCALE", "0.5");
         app = std::make_unique<CLoggerApp>();
         CLoggerApp::Options o;
         o.home = home.path();
@@ -152,6 +160,7 @@ protected:
     std::unique_ptr<apptest::ModalAnswerer> answerer;
     std::unique_ptr<CLoggerApp> app;
     CMainFrame* frame = nullptr;
+    bool realPeriods = false;
 };
 
 TEST_F(LoggerCommandsTest, ConnectBringsTheSetupPaneAndEmptiesTheShownLog)
@@ -629,6 +638,9 @@ TEST_F(LoggerCommandsTest, PulledCableEndsTheConnection)
 // what arrived, says the download was cut short, and is no longer connected.
 TEST_F(LoggerCommandsTest, PulledCableDuringADownloadKeepsWhatArrived)
 {
+    // The stream's 400 ms gaps must stay well inside the real 2000 ms of quiet
+    // that end a download.
+    realPeriods = true;
     StartLogger({QStringLiteral("--packet-gap"), QStringLiteral("400")});
     StartProgram();
     Connect();
