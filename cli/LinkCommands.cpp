@@ -105,12 +105,6 @@ public:
     void ShowSetupValues() override {}
     void ShowFileList() override {}
     void RedrawChartNow() override {}
-    void Pause(int milliseconds) override
-    {
-        QEventLoop loop;
-        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
 };
 
 // The questions on a terminal: every question is answered yes, since the
@@ -158,6 +152,7 @@ public:
     {
         transport.SetReceiver(&session);
         timers.SetCallback([this](int id) { session.OnLinkTimer(id); });
+        timers.SetScale(QtLinkTimers::ScaleFromEnvironment());  // 1 but in tests
         session.SetObserver(&outcomes);
         prompts.ports = &ports;
     }
@@ -197,6 +192,7 @@ public:
         const size_t before = outcomes.exchanges.size();
         command();
         RunUntil([&] { return outcomes.exchanges.size() > before; });
+        SettleLink();
         if (outcomes.exchanges.size() <= before)
             return {LinkExchange::Idle, LinkFailure::TimedOut, {}};
         const ExchangeOutcome outcome = outcomes.exchanges.at(before);
@@ -206,12 +202,20 @@ public:
         return outcome;
     }
 
+    // A link that has just ended (a pulled cable) pauses before anything may
+    // use the port again: the command is over only when the pause is.
+    void SettleLink()
+    {
+        RunUntil([&] { return !session.pausing(); });
+    }
+
     // Downloads and waits for the download's outcome.
     DownloadOutcome Download()
     {
         const size_t before = outcomes.downloads.size();
         session.Download();
         RunUntil([&] { return outcomes.downloads.size() > before; });
+        SettleLink();
         if (outcomes.downloads.size() > before) {
             const DownloadOutcome outcome = outcomes.downloads.at(before);
             if (outcome.refused == LinkFailure::NotConnected)

@@ -179,7 +179,7 @@ CommandState CMainFrame::commandState() const
     if (link_) {
         s.connected = link_->link().connected();
         s.activeCommand = link_->link().activeCommand();
-        s.pausing = link_->pausing();
+        s.pausing = link_->link().pausing();
     }
     s.recordCount = app_.data().store.recordCount;
     s.recentHasFile = !app_.recentFiles().isEmpty();
@@ -278,21 +278,21 @@ void CMainFrame::OnCommand(int id)
         break;
     case cmd::Connect:
         // A new connection empties the chart: an unsaved download is asked about first.
-        if (!link_->pausing() && app_.doc().MayCloseOpenLog())
+        if (!link_->link().pausing() && app_.doc().MayCloseOpenLog())
             link_->Run(&LinkSession::Connect);
         break;
     case cmd::Disconnect:
         link_->Run(&LinkSession::Disconnect);
         break;
     case cmd::Setup:
-        if (!link_->pausing())
+        if (!link_->link().pausing())
             ShowOnlyPane(pane::Setup);
         break;
     case cmd::Download:
         // A new download takes the place of the open log: an unsaved one is
         // asked about first. Returns once the user has closed the message
         // dialog of the download.
-        if (!link_->pausing() && app_.doc().MayCloseOpenLog())
+        if (!link_->link().pausing() && app_.doc().MayCloseOpenLog())
             link_->Run(&LinkSession::Download);
         break;
     case cmd::DeleteAll:

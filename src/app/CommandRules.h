@@ -11,15 +11,15 @@ struct CommandState {
     char activeCommand = 0;     // 0 none, 'X' download, 'Z' erase
     uint32_t recordCount = 0;   // of the open log
     bool recentHasFile = false; // the recent-file list holds at least one file
-    bool pausing = false;       // the link is in the pause of a Disconnect
+    bool pausing = false;       // the link pauses after a connection ended
 };
 
 class CommandRules {
 public:
     // Whether command id is enabled in state. Commands without a rule of their
     // own (the framework's, the accelerator-only ones) are always enabled.
-    // While the link pauses in a Disconnect the logger commands are greyed: a
-    // command started then would run on a transport already shut down.
+    // While the link pauses after a connection ended the logger commands are
+    // greyed: a command started then would run on a transport already shut down.
     static bool IsEnabled(int id, const CommandState& state);
     // Connect, Disconnect, Setup, Download and Delete.
     static bool IsLoggerCommand(int id);

@@ -17,8 +17,6 @@
 #include "link/ThresholdLimits.h"
 #include "panes/CPropertiesPane.h"
 
-#include <QEventLoop>
-#include <QTimer>
 
 LinkController::LinkController(AppData& data, const QString& demoDevice, QWidget& window, IUserDialogs& dialogs,
                                PaneManager& panes, CLoggerView& view)
@@ -33,11 +31,12 @@ LinkController::LinkController(AppData& data, const QString& demoDevice, QWidget
     else
         ports_ = std::make_unique<DemoPortDirectory>(demoDevice);
     windowTimers_ = std::make_unique<QtLinkTimers>();
+    windowTimers_->SetScale(QtLinkTimers::ScaleFromEnvironment());  // 1 but in tests
     timers_ = std::make_unique<LinkTimerSwitch>(*windowTimers_);
     link_ = std::make_unique<LinkSession>(data_, *serial_, *timers_, *this, *this, *this, *ports_);
     link_->SetObserver(this);
-    serial_->SetReceiver(this);
-    windowTimers_->SetCallback([this](int id) { OnLinkTimer(id); });
+    serial_->SetReceiver(link_.get());
+    windowTimers_->SetCallback([this](int id) { link_->OnLinkTimer(id); });
 
     // The setup pane's buttons run the session's exchanges; a pane first
     // made while a logger is connected starts with its buttons enabled.
@@ -68,54 +67,16 @@ void LinkController::UseLinkTimers(ILinkTimers* timers)
     timers_->Use(timers);
 }
 
-LinkController::Seen LinkController::Current() const
-{
-    return Seen{link_->connected(), link_->activeCommand(), pausing_};
-}
-
-void LinkController::NoteState()
-{
-    const Seen now = Current();
-    if (now == seen_)
-        return;
-    seen_ = now;
-    emit stateChanged();
-}
-
 void LinkController::Run(void (LinkSession::*command)())
 {
-    if (pausing_)
+    if (link_->pausing())
         return;
     ((*link_).*command)();
-    NoteState();
 }
 
-void LinkController::OnLinkTimer(int id)
+void LinkController::OnLinkStateChanged()
 {
-    link_->OnLinkTimer(id);
-    NoteState();
-}
-
-void LinkController::OnLinkData(const uint8_t* data, int count)
-{
-    link_->OnLinkData(data, count);
-    NoteState();
-}
-
-void LinkController::OnPortFailure()
-{
-    link_->OnPortFailure();
-    NoteState();
-}
-
-void LinkController::OnExchangeEnded(const ExchangeOutcome&)
-{
-    NoteState();
-}
-
-void LinkController::OnDownloadEnded(const DownloadOutcome&)
-{
-    NoteState();
+    emit stateChanged();
 }
 
 // ---------------------------------------------------------------- messages
@@ -127,8 +88,6 @@ void LinkController::ShowMessage(const QString& text)
 
 void LinkController::RunProgressMessage(const QString& firstText)
 {
-    // The download runs while the dialog is open: the commands follow it.
-    NoteState();
     dialogs_.RunProgressMessage(&window_, firstText);
 }
 
@@ -198,18 +157,4 @@ void LinkController::ShowFileList()
 void LinkController::RedrawChartNow()
 {
     view_.RedrawChartNow();
-}
-
-void LinkController::Pause(int milliseconds)
-{
-    // The link is half way through a Disconnect: a command started now would
-    // run on a transport already shut down (a download would save an empty
-    // log), so the logger commands wait until it is over.
-    pausing_ = true;
-    NoteState();
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-    pausing_ = false;
-    NoteState();
 }

@@ -25,8 +25,7 @@ class LinkController : public QObject,
                        public IMessageSink,
                        public ILinkPrompts,
                        public IPaneActions,
-                       public ILinkObserver,
-                       private ILinkReceiver {
+                       public ILinkObserver {
     Q_OBJECT
 public:
     // window is the parent of the dialogs and of the progress window.
@@ -42,13 +41,9 @@ public:
     // Hands the link's timers to a replacement (tests drive the time-outs by
     // hand); nullptr goes back to the window timers.
     void UseLinkTimers(ILinkTimers* timers);
-    // Inside the pause of a Disconnect.
-    bool pausing() const { return pausing_; }
-
-    // Runs a command of the session; nothing while the link pauses.
+    // Runs a command of the session; nothing while the link pauses after a
+    // connection ended.
     void Run(void (LinkSession::*command)());
-    // An expiry of a link timer (the window timers or a replacement's).
-    void OnLinkTimer(int id);
 
     // IMessageSink
     void ShowMessage(const QString& text) override;
@@ -69,43 +64,27 @@ public:
     void ShowSetupValues() override;
     void ShowFileList() override;
     void RedrawChartNow() override;
-    // Waits while the event loop runs on, so the window keeps painting.
-    void Pause(int milliseconds) override;
 
-    // ILinkObserver
-    void OnExchangeEnded(const ExchangeOutcome& outcome) override;
-    void OnDownloadEnded(const DownloadOutcome& outcome) override;
+    // ILinkObserver: the outcomes were shown as messages already; a change
+    // of the session's state is passed on as stateChanged.
+    void OnExchangeEnded(const ExchangeOutcome&) override {}
+    void OnDownloadEnded(const DownloadOutcome&) override {}
+    void OnLinkStateChanged() override;
 
 signals:
-    // What the enabling rules read of the link may have changed: connected,
-    // the active command, the pause.
+    // What the enabling rules read of the link changed: connected, the
+    // active command or the pause after a connection.
     void stateChanged();
     // A logger's thresholds became its alarm limits.
     void limitsChanged();
 
 private:
-    // ILinkReceiver: passes chunks and failures on to the session.
-    void OnLinkData(const uint8_t* data, int count) override;
-    void OnPortFailure() override;
-    // Tells stateChanged when the state the rules read differs from seen_.
-    void NoteState();
-
-    struct Seen {
-        bool connected = false;
-        char activeCommand = 0;
-        bool pausing = false;
-        bool operator==(const Seen&) const = default;
-    };
-    Seen Current() const;
-
     AppData& data_;
     QWidget& window_;
     IUserDialogs& dialogs_;
     PaneManager& panes_;
     CLoggerView& view_;
     QPointer<CCommProgressDlg> progress_;
-    bool pausing_ = false;
-    Seen seen_;
 
     std::unique_ptr<CSerialPort> serial_;
     std::unique_ptr<IPortDirectory> ports_;

@@ -89,8 +89,6 @@ public:
     virtual void ShowSetupValues() = 0;               // refill the setup pane from LoggerConfig
     virtual void ShowFileList() = 0;                  // only the File List pane, refreshed
     virtual void RedrawChartNow() = 0;                // draw the store at once, set the title
-    // The pause of Disconnect; a GUI keeps handling events meanwhile.
-    virtual void Pause(int milliseconds) = 0;
 };
 
 // Why a device is offered: named by the user, a USB serial device, or a
@@ -140,4 +138,7 @@ public:
     virtual ~ILinkObserver() = default;
     virtual void OnExchangeEnded(const ExchangeOutcome& outcome) = 0;
     virtual void OnDownloadEnded(const DownloadOutcome& outcome) = 0;
+    // connected(), activeCommand() or pausing() of the session has changed;
+    // called once per change, before any message that change brings.
+    virtual void OnLinkStateChanged() {}
 };

@@ -51,6 +51,20 @@ LinkFailure failureOf(ResponseOutcome outcome)
 
 }  // namespace
 
+// Tells the observer, when the entry point that made it returns, whether the
+// link's state has changed; nested entry points (a chunk delivered while a
+// modal message runs the event loop) each tell their own change once.
+class LinkSession::StateNotice {
+public:
+    explicit StateNotice(LinkSession& session) : session_(session) {}
+    ~StateNotice() { session_.noticeState(); }
+    StateNotice(const StateNotice&) = delete;
+    StateNotice& operator=(const StateNotice&) = delete;
+
+private:
+    LinkSession& session_;
+};
+
 LinkSession::LinkSession(AppData& app, ILinkTransport& transport, ILinkTimers& timers, IMessageSink& messages,
                          IPaneActions& panes, ILinkPrompts& prompts, IPortDirectory& ports)
     : app_(app),
@@ -65,7 +79,15 @@ LinkSession::LinkSession(AppData& app, ILinkTransport& transport, ILinkTimers& t
 {
 }
 
-LinkSession::~LinkSession() = default;
+LinkSession::~LinkSession()
+{
+    // No expiry may reach a session that is gone, the pause's least of all.
+    for (int id = 0; id < 32; ++id)
+        if (runningTimers_ & (1u << id))
+            timers_.StopTimer(id);
+    if (pausing_)
+        timers_.StopTimer(DisconnectPauseTimer);
+}
 
 void LinkSession::SetTimeSource(std::function<QDateTime()> now)
 {
@@ -97,8 +119,25 @@ void LinkSession::resend()
     transport_.Send(transmit_, transmitLength_);
 }
 
+void LinkSession::noticeState()
+{
+    if (connected_ == toldConnected_ && activeCommand_ == toldActiveCommand_ && pausing_ == toldPausing_)
+        return;
+    toldConnected_ = connected_;
+    toldActiveCommand_ = activeCommand_;
+    toldPausing_ = pausing_;
+    if (observer_)
+        observer_->OnLinkStateChanged();
+}
+
 void LinkSession::OnLinkTimer(int id)
 {
+    StateNotice notice(*this);
+    if (id == DisconnectPauseTimer) {
+        if (pausing_)
+            endPause();
+        return;
+    }
     // An expiry of a timer already stopped (queued before the stop) changes nothing.
     if (id < 0 || id >= 32 || !(runningTimers_ & (1u << id)))
         return;
@@ -146,6 +185,8 @@ void LinkSession::onRepeatTimer(int id, LinkExchange exchange)
 
 void LinkSession::endExchange(const ExchangeOutcome& outcome)
 {
+    // The window's enabling follows the state before the modal message shows.
+    noticeState();
     const QString text = OutcomeText(outcome);
     if (!text.isEmpty())
         messages_.ShowMessage(text);
@@ -157,6 +198,9 @@ void LinkSession::endExchange(const ExchangeOutcome& outcome)
 
 void LinkSession::Connect()
 {
+    if (pausing_)
+        return;
+    StateNotice notice(*this);
     const QStringList devices = ports_.Devices();
     const int found = std::min<int>(int(devices.size()), MaxDevices);
     if (found == 0) {
@@ -179,6 +223,9 @@ void LinkSession::Connect()
 
 void LinkSession::ConnectDevice(const QString& device)
 {
+    if (pausing_)
+        return;
+    StateNotice notice(*this);
     // A device that the directory lists keeps its number for the progress text.
     const int index = int(ports_.Devices().indexOf(device));
     if (index >= 0 && index < MaxDevices)
@@ -205,6 +252,9 @@ void LinkSession::openAndIdentify(const QString& device)
 
 void LinkSession::Disconnect()
 {
+    if (pausing_)
+        return;
+    StateNotice notice(*this);
     endConnection(LinkFailure::Disconnected, false);
 }
 
@@ -226,24 +276,36 @@ std::vector<LinkExchange> LinkSession::stopWaitingExchanges()
 
 void LinkSession::endConnection(LinkFailure why, bool announce)
 {
-    disconnecting_ = true;
+    pausing_ = true;
     transport_.Shutdown();
     // Nothing can answer any more: end the waiting exchanges before the pause,
     // so that none repeats into the closed port or reports a time-out.
-    const std::vector<LinkExchange> waiting = stopWaitingExchanges();
-    panes_.Pause(DisconnectPauseMs);
+    pauseEnds_ = stopWaitingExchanges();
+    pauseReason_ = why;
+    pauseAnnounced_ = announce;
+    // The port gets a second to settle before anything may use the link again.
+    timers_.StartTimer(DisconnectPauseTimer, DisconnectPauseMs);
+}
+
+void LinkSession::endPause()
+{
+    timers_.StopTimer(DisconnectPauseTimer);
+    pausing_ = false;
     connected_ = false;
     activeCommand_ = NoCommand;
     app_.config.ForgetSetup();
     panes_.EnableLoggerButtons(connected_);
-    disconnecting_ = false;
+    noticeState();
 
+    const std::vector<LinkExchange> waiting = std::move(pauseEnds_);
+    pauseEnds_.clear();
+    const LinkFailure why = pauseReason_;
     // One message for the user, one outcome for each exchange that waited.
-    if (announce)
+    if (pauseAnnounced_)
         messages_.ShowMessage(OutcomeText(ExchangeOutcome{LinkExchange::Idle, why, {}}));
     if (!observer_)
         return;
-    if (waiting.empty() && announce)
+    if (waiting.empty() && pauseAnnounced_)
         observer_->OnExchangeEnded({LinkExchange::Idle, why, {}});
     for (LinkExchange exchange : waiting)
         observer_->OnExchangeEnded({exchange, why, {}});
@@ -280,6 +342,10 @@ void LinkSession::onIdentifyAnswer(const uint8_t* frame, ResponseOutcome outcome
 
 void LinkSession::OnLinkData(const uint8_t* data, int count)
 {
+    // The link has been shut down: a chunk still under way answers nothing.
+    if (pausing_)
+        return;
+    StateNotice notice(*this);
     if (activeCommand_ == Downloading) {
         OnDownloadChunk(data, count);
         return;
@@ -303,8 +369,9 @@ void LinkSession::OnPortFailure()
 {
     // One pulled cable makes several operations fail; the first one ends the
     // connection, the others find nothing left to lose.
-    if (disconnecting_)
+    if (pausing_)
         return;
+    StateNotice notice(*this);
     if (activeCommand_ == Downloading) {
         // The stream ends here. The bytes that were read before the failure
         // have already arrived as data: keep and save them, say that the log
@@ -328,6 +395,9 @@ void LinkSession::OnPortFailure()
 
 void LinkSession::ReadSetup()
 {
+    if (pausing_)
+        return;
+    StateNotice notice(*this);
     if (!connected_) {
         activeCommand_ = NoCommand;
         endExchange({LinkExchange::ReadSetup, LinkFailure::NotConnected, {}});
@@ -361,6 +431,9 @@ void LinkSession::onReadSetupAnswer(const uint8_t* frame, ResponseOutcome outcom
 
 void LinkSession::WriteSetup()
 {
+    if (pausing_)
+        return;
+    StateNotice notice(*this);
     if (!connected_) {
         endExchange({LinkExchange::WriteSetup, LinkFailure::NotConnected, {}});
         return;
@@ -394,6 +467,9 @@ void LinkSession::onWriteSetupAnswer(ResponseOutcome outcome)
 
 void LinkSession::SetClock()
 {
+    if (pausing_)
+        return;
+    StateNotice notice(*this);
     if (!connected_) {
         endExchange({LinkExchange::SetClock, LinkFailure::NotConnected, {}});
         return;
@@ -417,6 +493,9 @@ void LinkSession::onSetClockAnswer(ResponseOutcome outcome)
 
 void LinkSession::EraseAll()
 {
+    if (pausing_)
+        return;
+    StateNotice notice(*this);
     if (!connected_) {
         endExchange({LinkExchange::Erase, LinkFailure::NotConnected, {}});
         return;
@@ -442,6 +521,9 @@ void LinkSession::onEraseAnswer(ResponseOutcome outcome)
 
 void LinkSession::Download()
 {
+    if (pausing_)
+        return;
+    StateNotice notice(*this);
     if (!connected_) {
         // Nothing would answer: no request, no dialog, the open log untouched.
         DownloadOutcome refused;
@@ -458,6 +540,8 @@ void LinkSession::Download()
     downloadDropped_ = 0;
     downloadLinkLost_ = false;
     startTimer(DownloadTimer, DownloadFirstByteMs);
+    // A GUI runs the dialog modally until the download is over.
+    noticeState();
     messages_.RunProgressMessage(DownloadStartText);
 }
 
@@ -502,6 +586,7 @@ void LinkSession::DecodeDownload()
     if (decoded.emptyPacket && decoded.recordCount == 0) {
         outcome.taken = false;
         activeCommand_ = NoCommand;
+        noticeState();
         if (outcome.linkLost)
             messages_.UpdateMessage(OutcomeText(outcome), true);
         if (observer_)
@@ -564,6 +649,7 @@ void LinkSession::DecodeDownload()
 
     messages_.UpdateMessage(OutcomeText(outcome), true);
     activeCommand_ = NoCommand;
+    noticeState();
     panes_.RedrawChartNow();
     if (observer_)
         observer_->OnDownloadEnded(outcome);

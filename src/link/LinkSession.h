@@ -20,8 +20,9 @@ struct AppData;
 // one at a time. The transport must deliver chunks later, from the event loop,
 // never from inside Send().
 //
-// Callers use the commands below, read connected() and activeCommand() for
-// their enabling rules, and route the transport's chunks and failures
+// Callers use the commands below, read connected(), activeCommand() and
+// pausing() for their enabling rules (ILinkObserver::OnLinkStateChanged says
+// when they change), and route the transport's chunks and failures
 // (ILinkReceiver) and the timers' expiries (OnLinkTimer) here.
 class LinkSession : public ILinkReceiver {
 public:
@@ -32,6 +33,7 @@ public:
     static constexpr int DownloadTimer = 14;     // 5000 ms after the request, 2000 ms after each chunk
     static constexpr int EraseTimer = 16;        // 5000 ms, no repeat
     static constexpr int SetClockTimer = 19;     // 2000 ms, no repeat
+    static constexpr int DisconnectPauseTimer = 21;  // 1000 ms once, after the link has been shut down
     static constexpr int RepeatPeriodMs = 2000;
     static constexpr int DownloadFirstByteMs = 5000;
     static constexpr int DownloadQuietMs = 2000;
@@ -67,8 +69,9 @@ public:
     void Connect();
     // The same for a device the user named; skips the directory.
     void ConnectDevice(const QString& device);
-    // Stops the transport's reader, waits a second, and ends the connection;
-    // an exchange still waiting ends with LinkFailure::Disconnected.
+    // Stops the transport's reader and pauses for a second (pausing()); the
+    // connection ends when the pause does. An exchange still waiting ends
+    // with LinkFailure::Disconnected, reported when the pause is over.
     void Disconnect();
     void ReadSetup();
     // Refuses a block not read from the connected logger since it was
@@ -83,6 +86,8 @@ public:
     // modally until the download has ended. The stream ends when the line is
     // quiet or the port fails; the result says when records may be missing.
     // Commands other than Connect send nothing while not connected.
+    // While pausing() every command is ignored: it sends nothing, changes
+    // nothing and reports nothing.
     void Download();
 
     // ILinkReceiver: one received chunk, or a failed port operation. A port
@@ -99,6 +104,9 @@ public:
     // NoCommand, Downloading or Erasing: the command whose answer decides how
     // a received chunk is taken.
     char activeCommand() const { return activeCommand_; }
+    // True from the end of a connection (Disconnect, a failed port) until
+    // its pause is over; the link is not usable meanwhile.
+    bool pausing() const { return pausing_; }
     int retriesLeft() const { return retriesLeft_; }
     // 1-based number of the device last chosen in the port directory; its
     // start value comes from the settings file.
@@ -120,10 +128,16 @@ private:
     void onRepeatTimer(int id, LinkExchange exchange);
     // Shows the outcome's text, if any, and tells the observer.
     void endExchange(const ExchangeOutcome& outcome);
-    // Stops the reader and every waiting exchange, pauses, and leaves the link
-    // not connected; the waiting exchanges end with why. announce: show why's
-    // text, and tell the observer even when no exchange waited.
+    // Stops the reader and every waiting exchange and starts the pause; its
+    // end (endPause) leaves the link not connected, and the waiting exchanges
+    // end with why. announce: show why's text, and tell the observer even
+    // when no exchange waited.
     void endConnection(LinkFailure why, bool announce);
+    void endPause();
+    // Tells the observer when connected(), activeCommand() or pausing()
+    // differ from what it was last told.
+    void noticeState();
+    class StateNotice;
     // Stops the timers of the exchanges still waiting, hides the progress
     // window when one of them showed it, and returns those exchanges.
     std::vector<LinkExchange> stopWaitingExchanges();
@@ -150,8 +164,18 @@ private:
     char activeCommand_ = NoCommand;
     int retriesLeft_ = 0;
     int portNumber_ = 3;
-    uint32_t runningTimers_ = 0;  // bit per timer id
-    bool disconnecting_ = false;
+    uint32_t runningTimers_ = 0;  // bit per exchange timer id
+    bool pausing_ = false;
+
+    // What the observer was last told.
+    bool toldConnected_ = false;
+    char toldActiveCommand_ = NoCommand;
+    bool toldPausing_ = false;
+
+    // Why the pause started, and the exchanges it ends.
+    LinkFailure pauseReason_ = LinkFailure::None;
+    bool pauseAnnounced_ = false;
+    std::vector<LinkExchange> pauseEnds_;
 
     uint8_t transmit_[FrameAreaSize] = {};
     int transmitLength_ = 0;

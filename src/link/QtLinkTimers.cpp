@@ -4,8 +4,28 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 QtLinkTimers::QtLinkTimers(Callback onExpiry) : onExpiry_(std::move(onExpiry)) {}
+
+double QtLinkTimers::ParseScale(const QByteArray& text)
+{
+    bool ok = false;
+    const double scale = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(scale) || scale < MinScale || scale > MaxScale)
+        return 1.0;
+    return scale;
+}
+
+double QtLinkTimers::ScaleFromEnvironment()
+{
+    return ParseScale(qgetenv(ScaleVariable));
+}
+
+void QtLinkTimers::SetScale(double scale)
+{
+    scale_ = std::isfinite(scale) && scale >= MinScale && scale <= MaxScale ? scale : 1.0;
+}
 
 QtLinkTimers::~QtLinkTimers() = default;
 
@@ -23,7 +43,8 @@ void QtLinkTimers::StartTimer(int id, int milliseconds)
         });
     }
     // QTimer::start restarts a running timer, as a window timer does.
-    timer->start(std::max(1, milliseconds));
+    const int period = scale_ == 1.0 ? milliseconds : int(std::lround(milliseconds * scale_));
+    timer->start(std::max(1, period));
 }
 
 void QtLinkTimers::StopTimer(int id)

@@ -440,6 +440,7 @@ TEST_F(ConnectLimitsTest, ThresholdsReplaceEarlierThresholdsButNotTheUsersLimits
     Connect();
     EXPECT_EQ(LoadLimits(LoggerId).channel[0].high, 30.0);
     frame->action(cmd::Disconnect)->trigger();
+    ASSERT_TRUE(WaitUntil([this] { return !frame->link().pausing(); }));
 
     LogLimits chosen;
     chosen.channel[0].low = 2.0;

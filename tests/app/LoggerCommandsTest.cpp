@@ -9,7 +9,6 @@
 #include "app/CLoggerView.h"
 #include "app/Commands.h"
 #include "app/DemoLogger.h"
-#include "app/LinkController.h"
 #include "link/LinkSession.h"
 #include "panes/CFileListPane.h"
 #include "panes/CPropertiesPane.h"
@@ -68,6 +67,7 @@ protected:
         logger.Stop();
         answerer.reset();
         qunsetenv("TESSAVIEW_PORTS");
+        qunsetenv("TESSAVIEW_LINK_TIMER_SCALE");
     }
 
     void StartLogger(const QStringList& faults = {})
@@ -80,6 +80,13 @@ protected:
 
     void StartProgram(bool show = false)
     {
+        // The link's time-outs and pauses at half their length, unless the
+        // test needs them as a logger sees them; the link's own end-to-end
+        // tests cover the real periods.
+        if (realPeriods)
+            qunsetenv("TESSAVIEW_LINK_TIMER_SCALE");
+        else
+            qputenv("TESSAVIEW_LINK_TIMER_SCALE", "0.5");
         app = std::make_unique<CLoggerApp>(&dialogs);
         CLoggerApp::Options o;
         o.home = home.path();
@@ -88,6 +95,13 @@ protected:
         ASSERT_TRUE(app->InitInstance(o, show));
         frame = app->frame();
         ASSERT_NE(frame, nullptr);
+    }
+
+    // Disconnect, and the second the port is given before the link is free again.
+    void Disconnect()
+    {
+        frame->action(cmd::Disconnect)->trigger();
+        ASSERT_TRUE(WaitUntil([this] { return !frame->link().pausing(); })) << Texts();
     }
 
     void Connect()
@@ -147,6 +161,7 @@ protected:
     apptest::ChosenFileDialogs dialogs;
     std::unique_ptr<CLoggerApp> app;
     CMainFrame* frame = nullptr;
+    bool realPeriods = false;
 };
 
 TEST_F(LoggerCommandsTest, ConnectBringsTheSetupPaneAndEmptiesTheShownLog)
@@ -176,7 +191,7 @@ TEST_F(LoggerCommandsTest, ConnectBringsTheSetupPaneAndEmptiesTheShownLog)
     for (int id : {cmd::DataList, cmd::Query, cmd::OriginalView, cmd::SaveExcel, cmd::SaveTxt, cmd::SaveBmp})
         EXPECT_FALSE(Enabled(id)) << id;
 
-    frame->action(cmd::Disconnect)->trigger();
+    Disconnect();
     EXPECT_FALSE(frame->link().connected());
     EXPECT_EQ(frame->paneText(2), QStringLiteral("Disconnect"));
     EXPECT_TRUE(Enabled(cmd::Connect));
@@ -230,22 +245,22 @@ TEST_F(LoggerCommandsTest, LoggerCommandsWaitWhileDisconnecting)
     StartLogger();
     StartProgram();
     Connect();
-    // Runs at the first turn of the event loop, which is inside the pause of
-    // the Disconnect.
-    bool looked = false;
-    QTimer::singleShot(0, frame, [&] {
-        looked = true;
-        EXPECT_TRUE(frame->link().connected()) << "still in the Disconnect";
-        for (int id : {cmd::Connect, cmd::Disconnect, cmd::Setup, cmd::Download, cmd::DeleteAll})
-            EXPECT_FALSE(Enabled(id)) << id;
-        // A click that got through anyway starts nothing.
-        frame->OnCommand(cmd::Download);
-        setup().readButton()->click();
-        EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
-        EXPECT_FALSE(ProgressShown());
-    });
+    // The Disconnect returns at once; its pause runs on in the event loop.
     frame->action(cmd::Disconnect)->trigger();
-    EXPECT_TRUE(looked);
+    ASSERT_TRUE(frame->link().pausing());
+    EXPECT_TRUE(frame->link().connected()) << "still in the Disconnect";
+    for (int id : {cmd::Connect, cmd::Disconnect, cmd::Setup, cmd::Download, cmd::DeleteAll})
+        EXPECT_FALSE(Enabled(id)) << id;
+    // A click that got through anyway starts nothing, now or once the event
+    // loop turns.
+    frame->OnCommand(cmd::Download);
+    setup().readButton()->click();
+    EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+    EXPECT_FALSE(ProgressShown());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame->link().pausing());
+    EXPECT_FALSE(ProgressShown());
+    ASSERT_TRUE(WaitUntil([this] { return !frame->link().pausing(); }));
     EXPECT_FALSE(frame->link().connected());
     EXPECT_TRUE(answerer->texts().isEmpty()) << Texts();
     EXPECT_TRUE(QDir(home.path() + QStringLiteral("/Logfiles")).entryList(QDir::Files).isEmpty());
@@ -290,7 +305,7 @@ TEST_F(LoggerCommandsTest, ReconnectShowsNothingOfTheSetupReadBeforeAndWritesNot
     ReadSetup();
     ASSERT_EQ(grid().value(P::IntervalItem), QStringLiteral("600"));
 
-    frame->action(cmd::Disconnect)->trigger();
+    Disconnect();
     for (int id : grid().itemIds())
         EXPECT_EQ(grid().value(id), id == P::IntervalItem ? "0" : "") << "after Disconnect: " << id;
     Connect();
@@ -536,6 +551,7 @@ TEST_F(LoggerCommandsTest, FailedSaveKeepsTheDownloadOpenUntilSavedOrDiscarded)
         ASSERT_TRUE(Enabled(command)) << command;
         frame->action(command)->trigger();
         if (command == cmd::Disconnect) {
+            ASSERT_TRUE(WaitUntil([this] { return !frame->link().pausing(); }));
             EXPECT_FALSE(frame->link().connected());
             continue;
         }
@@ -617,6 +633,9 @@ TEST_F(LoggerCommandsTest, PulledCableEndsTheConnection)
 // what arrived, says the download was cut short, and is no longer connected.
 TEST_F(LoggerCommandsTest, PulledCableDuringADownloadKeepsWhatArrived)
 {
+    // The stream's 400 ms gaps must stay well inside the real 2000 ms of quiet
+    // that end a download.
+    realPeriods = true;
     StartLogger({QStringLiteral("--packet-gap"), QStringLiteral("400")});
     StartProgram();
     Connect();
@@ -648,6 +667,9 @@ TEST_F(LoggerCommandsTest, PulledCableDuringADownloadKeepsWhatArrived)
 
     EXPECT_FALSE(frame->link().connected());
     EXPECT_EQ(frame->link().activeCommand(), LinkSession::NoCommand);
+    // Connect waits for the second the port is given after the link ended;
+    // the commands follow the pause's end without being told.
+    ASSERT_TRUE(WaitUntil([this] { return !frame->link().pausing(); }));
     EXPECT_TRUE(Enabled(cmd::Connect));
     EXPECT_FALSE(Enabled(cmd::Download));
     EXPECT_FALSE(Enabled(cmd::DeleteAll));
@@ -661,7 +683,7 @@ protected:
         StartLogger({QStringLiteral("--fault"), QStringLiteral("never-answer"), QStringLiteral("--fault-on"),
                      QString::fromLatin1(letters)});
         StartProgram();
-        timers.onExpiry = [this](int id) { frame->linkController().OnLinkTimer(id); };
+        timers.onExpiry = [this](int id) { frame->link().OnLinkTimer(id); };
         frame->UseLinkTimers(&timers);
     }
 
@@ -696,6 +718,28 @@ TEST_F(SilentLoggerTest, ConnectGivesUpAfterElevenIdentifyRequests)
     EXPECT_FALSE(ProgressShown());
     EXPECT_FALSE(frame->link().connected());
     EXPECT_TRUE(Enabled(cmd::Connect));
+}
+
+// The commands follow the link's state the moment it changes: here the pause
+// after a Disconnect ends on its (fake) timer, and nothing else runs between
+// that expiry and the look at the commands.
+TEST_F(SilentLoggerTest, CommandsFollowThePauseEndingOnItsTimer)
+{
+    StartSilent("S");
+    Connect();
+    frame->action(cmd::Disconnect)->trigger();
+    ASSERT_TRUE(frame->link().pausing());
+    EXPECT_EQ(timers.Period(LinkSession::DisconnectPauseTimer), LinkSession::DisconnectPauseMs);
+    for (int id : {cmd::Connect, cmd::Disconnect, cmd::Setup, cmd::Download, cmd::DeleteAll})
+        EXPECT_FALSE(Enabled(id)) << id;
+
+    ASSERT_TRUE(timers.Fire(LinkSession::DisconnectPauseTimer));
+    EXPECT_FALSE(frame->link().pausing());
+    EXPECT_TRUE(Enabled(cmd::Connect));
+    for (int id : {cmd::Disconnect, cmd::Setup, cmd::Download, cmd::DeleteAll})
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_EQ(frame->paneText(2), QStringLiteral("Disconnect"));
+    EXPECT_FALSE(setup().readButton()->isEnabled());
 }
 
 TEST_F(SilentLoggerTest, ExchangesTimeOutWithTheirMessages)

@@ -54,6 +54,9 @@ protected:
         QProcess cli;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TESSAVIEW_PORTS"), ports.isNull() ? sim.device() : ports);
+        // The link's time-outs at half their length; its real periods are
+        // covered by the link's own end-to-end tests.
+        env.insert(QStringLiteral("TESSAVIEW_LINK_TIMER_SCALE"), QStringLiteral("0.5"));
         cli.setProcessEnvironment(env);
         cli.start(QString::fromLocal8Bit(testpaths::cli()), args);
         CliRun run;

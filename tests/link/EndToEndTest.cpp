@@ -1,6 +1,8 @@
 // LinkSession over the real transport and timers against the simulator
 // program on a pseudo-terminal: every exchange, downloads saved as .logu
-// files, a pulled cable, a split answer and spoilt answers.
+// files, a pulled cable, a split answer and spoilt answers. One run of each
+// flow (the exchanges, a download, a repeat after a spoilt answer) keeps the
+// link's real periods; the others wait on them at half the time.
 #include "link/AppData.h"
 #include "link/CSerialPort.h"
 #include "link/LinkSession.h"
@@ -64,6 +66,13 @@ protected:
     {
         transport.SetReceiver(nullptr);
         timers.SetCallback({});
+    }
+
+    // The link's periods at half their length: for the runs that only wait
+    // for a time-out or the end of a stream.
+    void UseHalfPeriods()
+    {
+        timers.SetScale(0.5);
     }
 
     void StartSimulator(const QStringList& args)
@@ -154,6 +163,7 @@ struct DownloadCase {
     const char* name;
     uint8_t type;
     int channels;
+    bool realPeriods;
 };
 
 void PrintTo(const DownloadCase& c, std::ostream* out) { *out << c.name; }
@@ -163,6 +173,8 @@ class EndToEndDownloadTest : public EndToEndTest, public ::testing::WithParamInt
 TEST_P(EndToEndDownloadTest, Downloads500RecordsIntoASavedLog)
 {
     const DownloadCase& c = GetParam();
+    if (!c.realPeriods)
+        UseHalfPeriods();
     StartSimulator({"--type", QString::number(c.type), "--records", "500", "--start", "20110309084444"});
     ConnectLogger();
     session.Download();
@@ -205,8 +217,8 @@ TEST_P(EndToEndDownloadTest, Downloads500RecordsIntoASavedLog)
 }
 
 INSTANTIATE_TEST_SUITE_P(Loggers, EndToEndDownloadTest,
-                         ::testing::Values(DownloadCase{"TemperatureAndHumidity", 1, 2},
-                                           DownloadCase{"TemperatureOnly", 2, 1}),
+                         ::testing::Values(DownloadCase{"TemperatureAndHumidity", 1, 2, true},
+                                           DownloadCase{"TemperatureOnly", 2, 1, false}),
                          [](const ::testing::TestParamInfo<DownloadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(EndToEndTest, APulledCableWhileIdleEndsTheConnection)
@@ -220,9 +232,12 @@ TEST_F(EndToEndTest, APulledCableWhileIdleEndsTheConnection)
     EXPECT_EQ(messages.messages.count(UnpluggedText), 1);
 }
 
+// On the real periods: the halves come far apart (beyond the 200 ms of
+// silence that ends a chunk, so each is a chunk of its own), and the repeat
+// comes long after both.
 TEST_F(EndToEndTest, ASplitAnswerIsDroppedAndTheRepeatSucceeds)
 {
-    StartSimulator({"--fault", "split", "--fault-on", "S", "--fault-times", "1"});
+    StartSimulator({"--fault", "split", "--fault-on", "S", "--fault-times", "1", "--split-pause", "800"});
     ConnectLogger();
     QElapsedTimer clock;
     clock.start();
@@ -247,6 +262,7 @@ class EndToEndSpoiltTest : public EndToEndTest, public ::testing::WithParamInter
 TEST_P(EndToEndSpoiltTest, ReportsTheFailureAndStaysConnected)
 {
     const SpoiltCase& c = GetParam();
+    UseHalfPeriods();
     StartSimulator(c.simulator);
     ConnectLogger();
     EXPECT_EQ(MessageAfter([&] { (session.*c.command)(); }), QString::fromLatin1(c.message));

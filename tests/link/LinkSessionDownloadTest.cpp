@@ -231,6 +231,9 @@ TEST_F(LinkSessionDownloadTest, PortFailureEndsTheDownloadWithWhatArrived)
     session.Download();
     transport.Receive(Bytes(stream.begin(), stream.begin() + long(cut)));
     transport.FailPort();
+    // The download's result is there at once; the link ends after its pause.
+    EXPECT_TRUE(messages.dialogButtonsEnabled);
+    EndPause();
 
     EXPECT_EQ(app.store.recordCount, 4u);
     EXPECT_FLOAT_EQ(app.store.value[2][3], 63.0f);
@@ -304,6 +307,7 @@ TEST_F(LinkSessionDownloadTest, PortFailureAtEachPointOfTheStream)
         if (k.received)
             transport.Receive(Bytes(stream.begin(), stream.begin() + long(k.received)));
         transport.FailPort();
+        EndPause();
         EXPECT_EQ(messages.dialogText, k.text);
         EXPECT_EQ(app.store.recordCount, k.records);
         EXPECT_FALSE(session.connected());

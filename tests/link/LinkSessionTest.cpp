@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <ostream>
 
 namespace {
 
@@ -33,6 +34,14 @@ Bytes sized(char letter, uint8_t status, size_t length)
 }
 
 using LinkSessionTest = LinkFixture;
+
+// What a table's case may drive.
+struct Rig {
+    LinkSession& session;
+    fakelink::FakeTransport& transport;
+    fakelink::FakeTimers& timers;
+    fakelink::FakePortDirectory& ports;
+};
 
 // ---- Connect ------------------------------------------------------------
 
@@ -192,7 +201,11 @@ TEST_F(LinkSessionTest, DisconnectStopsTheReaderAndDisablesTheButtons)
     ConnectLogger();
     session.Disconnect();
     EXPECT_EQ(transport.shutdownCount, 1);
-    EXPECT_EQ(panes.pauses, std::vector<int>{1000});
+    // The link ends once the port has had its second.
+    EXPECT_TRUE(session.pausing());
+    EXPECT_TRUE(session.connected());
+    EXPECT_TRUE(panes.loggerButtons.back());
+    EndPause();
     EXPECT_FALSE(session.connected());
     EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
     EXPECT_EQ(panes.loggerButtons.back(), false);
@@ -343,6 +356,7 @@ TEST_F(LinkSessionTest, WriteSetupSendsOnlyASetupReadFromTheConnectedLogger)
     // calibration are gone, and nothing is written until a new read.
     const QStringList before = messages.messages;
     session.Disconnect();
+    EndPause();
     EXPECT_FALSE(app.config.setupRead);
     fakelink::IdentifyFields second;
     second.id = "TV00099999";
@@ -481,6 +495,7 @@ TEST_F(LinkSessionTest, PortFailureWhileIdleIsTheLostConnection)
 {
     ConnectLogger();
     transport.FailPort();
+    EndPause();
     EXPECT_FALSE(session.connected());
     EXPECT_EQ(transport.shutdownCount, 1);
     EXPECT_EQ(messages.messages, QStringList{UnpluggedText});
@@ -494,6 +509,9 @@ TEST_F(LinkSessionTest, PortFailureWhileIdentifyingIsTheLostConnection)
 {
     session.Connect();
     transport.FailPort();
+    // The identify exchange stops at once, before the pause.
+    EXPECT_FALSE(timers.IsRunning(LinkSession::IdentifyTimer));
+    EndPause();
     EXPECT_FALSE(session.connected());
     EXPECT_EQ(transport.shutdownCount, 1);
     EXPECT_EQ(messages.messages, QStringList{UnpluggedText});
@@ -532,6 +550,9 @@ TEST_F(LinkSessionTest, PortFailureEndsTheWaitingExchangeAtOnce)
         NewWrites();
         const qsizetype questions = prompts.questions.size();
         transport.FailPort();
+        EXPECT_FALSE(timers.IsRunning(k.timer));
+        EXPECT_EQ(NewWrites(), 0u);
+        EndPause();
         EXPECT_FALSE(session.connected());
         EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
         EXPECT_FALSE(session.busy());
@@ -570,6 +591,7 @@ TEST_F(LinkSessionTest, PortFailureAfterAnEraseTimedOutIsTheLostConnection)
     ASSERT_EQ(session.activeCommand(), LinkSession::Erasing);
     messages.messages.clear();
     transport.FailPort();
+    EndPause();
     EXPECT_FALSE(session.connected());
     EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
     EXPECT_EQ(messages.messages, QStringList{UnpluggedText});
@@ -601,6 +623,7 @@ TEST_F(LinkSessionTest, DisconnectEndsTheWaitingExchangeQuietly)
     session.Disconnect();
     EXPECT_FALSE(timers.IsRunning(LinkSession::ReadSetupTimer));
     EXPECT_FALSE(messages.progressShown);
+    EndPause();
     EXPECT_TRUE(messages.messages.isEmpty());
     EXPECT_EQ(observer.exchanges.back().exchange, LinkExchange::ReadSetup);
     EXPECT_EQ(observer.exchanges.back().failure, LinkFailure::Disconnected);
@@ -617,24 +640,290 @@ TEST_F(LinkSessionTest, PortFailureAfterTheLinkHasEndedIsIgnored)
 
 TEST_F(LinkSessionTest, PortFailureDuringTheDisconnectPauseIsIgnored)
 {
-    struct FailingPause : fakelink::FakePaneActions {
-        fakelink::FakeTransport* transport = nullptr;
-        void Pause(int ms) override
-        {
-            FakePaneActions::Pause(ms);
-            transport->FailPort();
-        }
-    };
-    FailingPause pausing;
-    pausing.transport = &transport;
-    LinkSession other(app, transport, timers, messages, pausing, prompts, ports);
-    transport.Attach(&other);
-    other.ConnectDevice("/dev/ttyUSB0");
-    transport.Receive(fakelink::IdentifyAnswer({}));
-    ASSERT_TRUE(other.connected());
-    other.Disconnect();
+    ConnectLogger();
+    session.Disconnect();
+    transport.FailPort();
     EXPECT_TRUE(messages.messages.isEmpty());
     EXPECT_EQ(transport.shutdownCount, 1);
+    EndPause();
+    EXPECT_TRUE(messages.messages.isEmpty());
+    EXPECT_EQ(transport.shutdownCount, 1);
+    EXPECT_FALSE(session.connected());
+}
+
+// ---- The pause after a connection ends ------------------------------------
+
+// Until the pause is over the link belongs to nobody: whatever is called or
+// arrives sends nothing, asks nothing, shows nothing and changes no state.
+TEST_F(LinkSessionTest, NothingHappensDuringThePause)
+{
+    const struct {
+        const char* what;
+        std::function<void(const Rig&)> act;
+    } cases[] = {
+        {"connect", [](const Rig& f) { f.session.Connect(); }},
+        {"connect device", [](const Rig& f) { f.session.ConnectDevice("/dev/ttyUSB0"); }},
+        {"disconnect", [](const Rig& f) { f.session.Disconnect(); }},
+        {"read setup", [](const Rig& f) { f.session.ReadSetup(); }},
+        {"write setup", [](const Rig& f) { f.session.WriteSetup(); }},
+        {"set clock", [](const Rig& f) { f.session.SetClock(); }},
+        {"erase", [](const Rig& f) { f.session.EraseAll(); }},
+        {"download", [](const Rig& f) { f.session.Download(); }},
+        {"an answer arriving", [](const Rig& f) { f.transport.Receive(fakelink::SetupAnswer({})); }},
+        {"a port failure", [](const Rig& f) { f.transport.FailPort(); }},
+    };
+    ConnectLogger();
+    app.config.setupRead = true;  // as after a read: a write would go out
+    app.config.logInterval = 60;
+    session.Disconnect();
+    ASSERT_TRUE(session.pausing());
+    const size_t timerEvents = timers.events.size();
+    const int stateChanges = observer.stateChanges;
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        k.act(Rig{session, transport, timers, ports});
+        EXPECT_EQ(NewWrites(), 0u);
+        EXPECT_EQ(transport.openedDevices.size(), 1);
+        EXPECT_EQ(transport.startReaderCount, 1);
+        EXPECT_EQ(transport.shutdownCount, 1);
+        EXPECT_TRUE(prompts.questions.isEmpty());
+        EXPECT_TRUE(messages.messages.isEmpty());
+        EXPECT_FALSE(messages.progressShown);
+        EXPECT_FALSE(messages.dialogOpen);
+        EXPECT_EQ(observer.exchanges.size(), 1u);  // the connect
+        EXPECT_TRUE(observer.downloads.empty());
+        EXPECT_EQ(timers.events.size(), timerEvents);
+        EXPECT_EQ(observer.stateChanges, stateChanges);
+        EXPECT_TRUE(session.pausing());
+        EXPECT_TRUE(session.connected());
+        EXPECT_EQ(session.activeCommand(), LinkSession::NoCommand);
+        EXPECT_FALSE(session.busy());
+        EXPECT_TRUE(app.config.setupRead);
+    }
+    // The pause still ends on its timer, as after a Disconnect.
+    EndPause();
+    EXPECT_FALSE(session.connected());
+    EXPECT_TRUE(messages.messages.isEmpty());
+    EXPECT_FALSE(app.config.setupRead);
+    // Then the link is usable again.
+    ConnectLogger();
+    EXPECT_TRUE(session.connected());
+}
+
+// A pulled cable ends the waiting exchange at once, but the message and the
+// outcome come when the pause is over, in the order they always had.
+TEST_F(LinkSessionTest, ThePauseEndsOnItsTimerAndOnlyThenReports)
+{
+    ConnectLogger();
+    session.ReadSetup();
+    transport.FailPort();
+    EXPECT_TRUE(session.pausing());
+    EXPECT_FALSE(session.busy());
+    EXPECT_FALSE(messages.progressShown);
+    EXPECT_TRUE(messages.messages.isEmpty());
+    EXPECT_EQ(observer.exchanges.size(), 1u);
+    // Other timers' expiries do not end it.
+    for (int id : {LinkSession::IdentifyTimer, LinkSession::ReadSetupTimer, LinkSession::EraseTimer, 99})
+        session.OnLinkTimer(id);
+    EXPECT_TRUE(session.pausing());
+    EXPECT_TRUE(messages.messages.isEmpty());
+
+    struct Order : fakelink::RecordingObserver {
+        const fakelink::RecordingMessageSink* shown = nullptr;
+        const fakelink::FakePaneActions* panes = nullptr;
+        std::vector<qsizetype> messagesAtOutcome;
+        std::vector<size_t> buttonsAtOutcome;
+        void OnExchangeEnded(const ExchangeOutcome& outcome) override
+        {
+            messagesAtOutcome.push_back(shown->messages.size());
+            buttonsAtOutcome.push_back(panes->loggerButtons.size());
+            RecordingObserver::OnExchangeEnded(outcome);
+        }
+    } order;
+    order.shown = &messages;
+    order.panes = &panes;
+    session.SetObserver(&order);
+    const size_t buttons = panes.loggerButtons.size();
+    EndPause();
+    // The buttons, then the one message, then the outcome of the exchange.
+    EXPECT_EQ(messages.messages, QStringList{UnpluggedText});
+    ASSERT_EQ(order.exchanges.size(), 1u);
+    EXPECT_EQ(order.exchanges[0].exchange, LinkExchange::ReadSetup);
+    EXPECT_EQ(order.exchanges[0].failure, LinkFailure::Unplugged);
+    EXPECT_EQ(order.messagesAtOutcome, std::vector<qsizetype>{1});
+    EXPECT_EQ(order.buttonsAtOutcome, std::vector<size_t>{buttons + 1});
+    EXPECT_FALSE(panes.loggerButtons.back());
+    // A late expiry of the pause changes nothing more.
+    session.OnLinkTimer(LinkSession::DisconnectPauseTimer);
+    EXPECT_EQ(messages.messages.size(), 1);
+    EXPECT_EQ(order.exchanges.size(), 1u);
+    session.SetObserver(&observer);
+}
+
+TEST_F(LinkSessionTest, ASessionEndedDuringThePauseStopsItsTimers)
+{
+    {
+        LinkSession other(app, transport, timers, messages, panes, prompts, ports);
+        transport.Attach(&other);
+        other.ConnectDevice("/dev/ttyUSB0");
+        transport.Receive(fakelink::IdentifyAnswer({}));
+        ASSERT_TRUE(other.connected());
+        other.Disconnect();
+        ASSERT_TRUE(timers.IsRunning(LinkSession::DisconnectPauseTimer));
+        transport.Attach(&session);
+    }
+    EXPECT_TRUE(timers.running.empty());
+    {
+        // The same for an exchange still waiting.
+        LinkSession other(app, transport, timers, messages, panes, prompts, ports);
+        other.Connect();
+        ASSERT_TRUE(timers.IsRunning(LinkSession::IdentifyTimer));
+    }
+    EXPECT_TRUE(timers.running.empty());
+}
+
+// ---- State notices ----------------------------------------------------------
+
+struct StateStep {
+    bool connected;
+    char active;
+    bool pausing;
+    bool operator==(const StateStep&) const = default;
+};
+
+void PrintTo(const StateStep& s, std::ostream* os)
+{
+    *os << "{" << (s.connected ? "connected" : "not connected") << ", '"
+        << (s.active ? s.active : '-') << "', " << (s.pausing ? "pausing" : "-") << "}";
+}
+
+// Each notice finds a new state: one notice per change, none for a command
+// that changes nothing.
+TEST_F(LinkSessionTest, StateChangesAreNoticedOncePerChange)
+{
+    using fakelink::Packet;
+    constexpr char X = LinkSession::Downloading;
+    constexpr char Z = LinkSession::Erasing;
+    const StateStep idle{false, 0, false}, connected{true, 0, false};
+    const struct {
+        const char* what;
+        bool connectFirst;
+        std::function<void(const Rig&)> act;
+        std::vector<StateStep> steps;
+    } cases[] = {
+        {"connect answered", false,
+         [](const Rig& f) {
+             f.session.Connect();
+             f.transport.Receive(fakelink::IdentifyAnswer({}));
+         },
+         {connected}},
+        {"connect refused", false,
+         [](const Rig& f) {
+             f.session.Connect();
+             f.transport.Receive(fakelink::IdentifyAnswer({}, 0));
+         },
+         {}},
+        {"connect times out", false,
+         [](const Rig& f) {
+             f.session.Connect();
+             f.timers.FireUntilStopped(LinkSession::IdentifyTimer, 20);
+         },
+         {}},
+        {"connect with no device", false,
+         [](const Rig& f) {
+             f.ports.devices.clear();
+             f.session.Connect();
+         },
+         {}},
+        {"read setup", true,
+         [](const Rig& f) {
+             f.session.ReadSetup();
+             f.transport.Receive(fakelink::SetupAnswer({}));
+         },
+         {}},
+        {"download of an empty logger", true,
+         [](const Rig& f) {
+             f.session.Download();
+             f.transport.Receive(Packet({}, 1));
+             f.timers.Fire(LinkSession::DownloadTimer);
+         },
+         {{true, X, false}, connected}},
+        {"erase", true,
+         [](const Rig& f) {
+             f.session.EraseAll();
+             f.transport.Receive(fakelink::StatusAnswer('Z', 1));
+         },
+         {{true, Z, false}, connected}},
+        {"erase times out", true, [](const Rig& f) {
+             f.session.EraseAll();
+             f.timers.Fire(LinkSession::EraseTimer);
+         },
+         {{true, Z, false}}},
+        {"disconnect", true,
+         [](const Rig& f) {
+             f.session.Disconnect();
+             f.timers.Fire(LinkSession::DisconnectPauseTimer);
+         },
+         {{true, 0, true}, idle}},
+        {"hang-up while idle", true,
+         [](const Rig& f) {
+             f.transport.FailPort();
+             f.transport.FailPort();
+             f.timers.Fire(LinkSession::DisconnectPauseTimer);
+         },
+         {{true, 0, true}, idle}},
+        {"hang-up during a download", true,
+         [](const Rig& f) {
+             f.session.Download();
+             f.transport.FailPort();
+             f.timers.Fire(LinkSession::DisconnectPauseTimer);
+         },
+         {{true, X, false}, idle, {false, 0, true}, idle}},
+    };
+    struct StateLog : fakelink::RecordingObserver {
+        const LinkSession* session = nullptr;
+        std::vector<StateStep> steps;
+        void OnLinkStateChanged() override
+        {
+            steps.push_back({session->connected(), session->activeCommand(), session->pausing()});
+        }
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        // Each case starts from a fresh link.
+        if (session.pausing())
+            timers.Fire(LinkSession::DisconnectPauseTimer);
+        session.Disconnect();
+        timers.Fire(LinkSession::DisconnectPauseTimer);
+        ports.devices = {QStringLiteral("/dev/ttyUSB0")};
+        if (k.connectFirst)
+            ConnectLogger();
+        StateLog log;
+        log.session = &session;
+        session.SetObserver(&log);
+        k.act(Rig{session, transport, timers, ports});
+        session.SetObserver(&observer);
+        EXPECT_EQ(log.steps, k.steps);
+    }
+}
+
+// The window's enabling follows a change before the message it brings is
+// shown (the message is modal and the window paints meanwhile).
+TEST_F(LinkSessionTest, StateIsNoticedBeforeTheMessage)
+{
+    struct Watch : fakelink::RecordingObserver {
+        const fakelink::RecordingMessageSink* shown = nullptr;
+        std::vector<qsizetype> messagesAtNotice;
+        void OnLinkStateChanged() override { messagesAtNotice.push_back(shown->messages.size()); }
+    } watch;
+    watch.shown = &messages;
+    session.SetObserver(&watch);
+    session.Connect();
+    transport.Receive(fakelink::IdentifyAnswer({}));
+    transport.FailPort();
+    timers.Fire(LinkSession::DisconnectPauseTimer);
+    EXPECT_EQ(messages.messages, QStringList{UnpluggedText});
+    EXPECT_EQ(watch.messagesAtNotice, (std::vector<qsizetype>{0, 0, 0}));
 }
 
 }  // namespace

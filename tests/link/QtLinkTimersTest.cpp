@@ -73,4 +73,47 @@ TEST_F(QtLinkTimersTest, AnExpiryMayStopOrRestartItsOwnTimer)
     EXPECT_EQ(timers.Interval(3), 0);
 }
 
+TEST_F(QtLinkTimersTest, AScaleShortensEveryPeriodStartedAfterIt)
+{
+    timers.StartTimer(1, 2000);
+    timers.SetScale(0.5);
+    EXPECT_EQ(timers.Interval(1), 2000) << "a running timer keeps its period";
+    timers.StartTimer(14, 5000);
+    timers.StartTimer(19, 1);
+    EXPECT_EQ(timers.Interval(14), 2500);
+    EXPECT_EQ(timers.Interval(19), 1);
+    timers.StartTimer(3, 40);
+    ASSERT_TRUE(WaitUntil([&] { return std::count(expiries.begin(), expiries.end(), 3) >= 1; }));
+    // Out of range, the real periods come back.
+    timers.SetScale(0.1);
+    EXPECT_EQ(timers.scale(), 1.0);
+    timers.StartTimer(14, 5000);
+    EXPECT_EQ(timers.Interval(14), 5000);
+}
+
+// Only a plain number in the range is taken from the environment; anything
+// else runs the real periods.
+TEST(QtLinkTimersScaleTest, TheEnvironmentNamesAScaleInRangeOrNone)
+{
+    const struct {
+        const char* text;
+        double scale;
+    } cases[] = {
+        {"0.5", 0.5},    {" 0.25 ", 0.25}, {"1", 1.0},      {"0.3", 0.3},   {"", 1.0},
+        {"0.2", 1.0},    {"0", 1.0},       {"-0.5", 1.0},   {"2", 1.0},     {"1.5", 1.0},
+        {"nan", 1.0},    {"inf", 1.0},     {"0,5", 1.0},    {"0.5x", 1.0},  {"half", 1.0},
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(QtLinkTimers::ParseScale(k.text), k.scale) << '"' << k.text << '"';
+
+    const QByteArray before = qgetenv(QtLinkTimers::ScaleVariable);
+    const bool wasSet = qEnvironmentVariableIsSet(QtLinkTimers::ScaleVariable);
+    qputenv(QtLinkTimers::ScaleVariable, "0.5");
+    EXPECT_EQ(QtLinkTimers::ScaleFromEnvironment(), 0.5);
+    qunsetenv(QtLinkTimers::ScaleVariable);
+    EXPECT_EQ(QtLinkTimers::ScaleFromEnvironment(), 1.0);
+    if (wasSet)
+        qputenv(QtLinkTimers::ScaleVariable, before);
+}
+
 }  // namespace

@@ -553,7 +553,8 @@ TEST(SimulatorOptionsTest, TakesEveryOption)
     const SimOptions o = ParseOptions({"--type", "2", "--name", "DOCK 3", "--id", "AB12345678", "--fahrenheit",
                                        "--records", "500", "--interval", "30", "--start", "2011-03-09T08:44:44",
                                        "--fault", "answer-after=3", "--fault-on", "SU", "--fault-times", "2",
-                                       "--packet-gap", "0", "--until-stdin-closes", "--verbose"},
+                                       "--packet-gap", "0", "--split-pause", "900", "--until-stdin-closes",
+                                       "--verbose"},
                                       0);
     ASSERT_TRUE(o.error.empty()) << o.error;
     EXPECT_EQ(o.settings.type, 2);
@@ -568,6 +569,7 @@ TEST(SimulatorOptionsTest, TakesEveryOption)
     EXPECT_EQ(o.settings.faultOn, "SU");
     EXPECT_EQ(o.settings.faultTimes, 2);
     EXPECT_EQ(o.settings.packetGapMs, 0);
+    EXPECT_EQ(o.settings.splitPauseMs, 900);
     EXPECT_TRUE(o.untilStdinCloses);
     EXPECT_TRUE(o.verbose);
 }
@@ -579,7 +581,7 @@ TEST(SimulatorOptionsTest, RefusesWhatItCannotUse)
         {"--records", "-1"},  {"--interval", "0"},      {"--start", "20110309"},
         {"--start", "1999-01-01T00:00:00"},             {"--fault", "melt"},
         {"--fault", "answer-after=x"},                  {"--name", std::string(25, 'N')},
-        {"--bogus"},
+        {"--bogus"},          {"--split-pause", "1501"}, {"--split-pause", "-1"},
     };
     for (const auto& args : bad)
         EXPECT_FALSE(ParseOptions(args, 0).error.empty()) << args[0] << (args.size() > 1 ? " " + args[1] : "");
@@ -613,7 +615,7 @@ TEST(SimulatorOptionsTest, HelpNamesEveryOptionAndFault)
                              "--start", "--fault-on", "--fault-times", "never-answer", "answer-after=K",
                              "bad-checksum", "wrong-length", "status0", "split", "hangup-after-identify", "hangup",
                              "hangup-after-bytes=N", "stall-after-bytes=N", "misnumbered-packets",
-                             "--until-stdin-closes", "TESSAVIEW_PORTS"})
+                             "--split-pause", "--until-stdin-closes", "TESSAVIEW_PORTS"})
         EXPECT_NE(help.find(word), std::string::npos) << word;
 }
 

@@ -93,14 +93,12 @@ public:
     void ShowSetupValues() override { ++setupValuesShown; }
     void ShowFileList() override { ++fileListShown; }
     void RedrawChartNow() override { ++chartRedrawn; }
-    void Pause(int milliseconds) override { pauses.push_back(milliseconds); }
 
     int setupPaneShown = 0;
     int setupValuesShown = 0;
     int fileListShown = 0;
     int chartRedrawn = 0;
     std::vector<bool> loggerButtons;
-    std::vector<int> pauses;
 };
 
 // The questions and the port choice, recording what was asked and answering
@@ -125,9 +123,11 @@ class RecordingObserver : public ILinkObserver {
 public:
     void OnExchangeEnded(const ExchangeOutcome& outcome) override { exchanges.push_back(outcome); }
     void OnDownloadEnded(const DownloadOutcome& outcome) override { downloads.push_back(outcome); }
+    void OnLinkStateChanged() override { ++stateChanges; }
 
     std::vector<ExchangeOutcome> exchanges;
     std::vector<DownloadOutcome> downloads;
+    int stateChanges = 0;
 };
 
 class FakePortDirectory : public IPortDirectory {

@@ -18,6 +18,15 @@ void LinkFixture::ConnectLogger(const fakelink::IdentifyFields& fields)
     NewWrites();
 }
 
+void LinkFixture::EndPause()
+{
+    ASSERT_TRUE(session.pausing());
+    EXPECT_EQ(timers.Period(LinkSession::DisconnectPauseTimer), LinkSession::DisconnectPauseMs);
+    ASSERT_TRUE(timers.Fire(LinkSession::DisconnectPauseTimer));
+    EXPECT_FALSE(session.pausing());
+    EXPECT_FALSE(timers.IsRunning(LinkSession::DisconnectPauseTimer));
+}
+
 size_t LinkFixture::NewWrites()
 {
     const size_t n = transport.writes.size() - seenWrites_;

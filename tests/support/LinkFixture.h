@@ -13,6 +13,8 @@ protected:
 
     // Connects to the only device and lets the logger answer the identify request.
     void ConnectLogger(const fakelink::IdentifyFields& fields = {});
+    // Lets the pause after the end of a connection run out.
+    void EndPause();
     // Sendings since the last call.
     size_t NewWrites();
     // The frame most recently written.

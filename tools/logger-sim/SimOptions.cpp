@@ -132,6 +132,10 @@ SimOptions ParseOptions(const std::vector<std::string>& args, std::time_t now)
             if (!value(v) || !ParseInt(v, 0, 1000, n))
                 return fail("--packet-gap needs milliseconds from 0 to 1000");
             s.packetGapMs = int(n);
+        } else if (arg == "--split-pause") {
+            if (!value(v) || !ParseInt(v, 0, 1500, n))
+                return fail("--split-pause needs milliseconds from 0 to 1500");
+            s.splitPauseMs = int(n);
         } else if (arg == "--records-per-packet") {
             if (!value(v) || !ParseInt(v, 1, 255, n))
                 return fail("--records-per-packet needs a count from 1 to 255");
@@ -217,6 +221,7 @@ Faults (one at a time):
   --fault wrong-length            answers are one byte short
   --fault status0                 answers carry status 0 (failure)
   --fault split                   answers come in two halves, 400 ms apart
+                                  (--split-pause MS sets the pause, 0 to 1500)
   --fault hangup-after-identify   close the line shortly after the identify
                                   answer, like a pulled cable, then exit
   --fault hangup                  take a request without carrying it out,
