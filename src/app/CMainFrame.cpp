@@ -230,6 +230,10 @@ CLoggerView* CMainFrame::CreateView()
 
 void CMainFrame::OnCommand(int id)
 {
+    // The link pauses after a connection ended: a command started now would
+    // run on a transport already shut down, so the logger commands wait.
+    if (link_->link().pausing() && CommandRules::IsLoggerCommand(id))
+        return;
     emit commandRun(id);
     switch (id) {
     case cmd::New:
@@ -278,21 +282,20 @@ void CMainFrame::OnCommand(int id)
         break;
     case cmd::Connect:
         // A new connection empties the chart: an unsaved download is asked about first.
-        if (!link_->link().pausing() && app_.doc().MayCloseOpenLog())
+        if (app_.doc().MayCloseOpenLog())
             link_->Run(&LinkSession::Connect);
         break;
     case cmd::Disconnect:
         link_->Run(&LinkSession::Disconnect);
         break;
     case cmd::Setup:
-        if (!link_->link().pausing())
-            ShowOnlyPane(pane::Setup);
+        ShowOnlyPane(pane::Setup);
         break;
     case cmd::Download:
         // A new download takes the place of the open log: an unsaved one is
         // asked about first. Returns once the user has closed the message
         // dialog of the download.
-        if (!link_->link().pausing() && app_.doc().MayCloseOpenLog())
+        if (app_.doc().MayCloseOpenLog())
             link_->Run(&LinkSession::Download);
         break;
     case cmd::DeleteAll:
