@@ -33,3 +33,14 @@ function(tv_precompile target level)
   endif()
   target_precompile_headers(${target} PRIVATE ${headers} ${extra})
 endfunction()
+
+# tv_precompile_like(target other) has target use the precompiled headers of
+# other, a target of the same level: their flags differ only in Qt module
+# macros and include folders, which those headers do not depend on, so one
+# header build serves both.
+function(tv_precompile_like target other)
+  get_target_property(type ${target} TYPE)
+  if(NOT type STREQUAL "INTERFACE_LIBRARY")
+    target_precompile_headers(${target} REUSE_FROM ${other})
+  endif()
+endfunction()
