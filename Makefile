@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-APT_PACKAGES := g++ cmake ninja-build ccache qt6-base-dev qt6-serialport-dev libgtest-dev \
+APT_PACKAGES := g++ lld cmake ninja-build ccache qt6-base-dev qt6-serialport-dev libgtest-dev \
                 libbenchmark-dev fonts-dejavu-core xvfb xauth xdotool imagemagick \
                 poppler-utils python3-xlrd fonts-wqy-microhei \
                 dpkg-dev file desktop-file-utils appstream shared-mime-info groff-base
