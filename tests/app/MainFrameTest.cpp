@@ -41,6 +41,22 @@ protected:
         return texts;
     }
 
+    // Opens a log of four records a day from 8 to 12 March 2011 (20 records).
+    void LoadFiveDayLog()
+    {
+        const QString name = QStringLiteral("ROOM_20110312_1800.logu");
+        {
+            auto store = std::make_unique<LogStore>();
+            fixtures::FillStore(*store, 2, 20, [](int c, uint32_t i) { return float(c + i); }, "ROOM",
+                                "0123456789", "20110308000000", 6 * 3600);
+            QFile f(logPath(name));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && WriteLogFile(f, *store));
+        }
+        app->data().store.currentLogName = name;
+        app->data().store.currentLogPath = logPath(name);
+        ASSERT_TRUE(app->doc().LoadCurrentLog());
+    }
+
     // Opens a sample log the way the file list does.
     void OpenSampleFromFileList(int channels = 2, uint32_t n = 30)
     {
@@ -293,18 +309,7 @@ TEST_F(MainFrameTest, DataListShowsEveryValueColumnAtItsFirstWidth)
 TEST_F(MainFrameTest, DataListFollowsTheOpenLog)
 {
     Start();
-    // Four records a day from 8 to 12 March 2011.
-    const QString name = QStringLiteral("ROOM_20110312_1800.logu");
-    {
-        auto store = std::make_unique<LogStore>();
-        fixtures::FillStore(*store, 2, 20, [](int c, uint32_t i) { return float(c + i); }, "ROOM", "0123456789",
-                            "20110308000000", 6 * 3600);
-        QFile f(logPath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && WriteLogFile(f, *store));
-    }
-    app->data().store.currentLogName = name;
-    app->data().store.currentLogPath = logPath(name);
-    ASSERT_TRUE(app->doc().LoadCurrentLog());
+    ASSERT_NO_FATAL_FAILURE(LoadFiveDayLog());
     frame->OnCommand(cmd::DataList);
     EXPECT_EQ(DataListRows(), 20);
     auto* list = qobject_cast<CDataListPane*>(frame->paneWindow(pane::DataListId));
@@ -449,18 +454,7 @@ TEST_F(MainFrameTest, TitleFollowsTheOpenLogThroughRenameAndDelete)
 TEST_F(MainFrameTest, QueryReloadsTheLogThenKeepsTheRange)
 {
     Start();
-    // Four records a day from 8 to 12 March 2011.
-    const QString name = QStringLiteral("ROOM_20110312_1800.logu");
-    {
-        auto store = std::make_unique<LogStore>();
-        fixtures::FillStore(*store, 2, 20, [](int c, uint32_t i) { return float(c + i); }, "ROOM", "0123456789",
-                            "20110308000000", 6 * 3600);
-        QFile f(logPath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && WriteLogFile(f, *store));
-    }
-    app->data().store.currentLogName = name;
-    app->data().store.currentLogPath = logPath(name);
-    ASSERT_TRUE(app->doc().LoadCurrentLog());
+    ASSERT_NO_FATAL_FAILURE(LoadFiveDayLog());
     app->data().store.NarrowRecords(0, 2);  // a zoom before the query
     frame->OnCommand(cmd::Query);
     auto* query = qobject_cast<CDatePickerDlg*>(frame->paneWindow(pane::QueryId));
