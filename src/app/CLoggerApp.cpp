@@ -306,6 +306,23 @@ void CLoggerApp::AddToRecentFileList(const QString& path)
         frame_->RebuildRecentMenu();
 }
 
+void CLoggerApp::RenameInRecentFileList(const QString& oldPath, const QString& newPath)
+{
+    const qsizetype at = recent_.indexOf(QFileInfo(oldPath).absoluteFilePath());
+    if (at < 0)
+        return;
+    const QString renamed = QFileInfo(newPath).absoluteFilePath();
+    recent_[at] = renamed;
+    // The new name may already have had an entry of its own (a file that was
+    // replaced): one entry per file.
+    for (qsizetype i = recent_.size() - 1; i >= 0; --i)
+        if (i != at && recent_.at(i) == renamed)
+            recent_.removeAt(i);
+    SaveRecentFileList();
+    if (frame_)
+        frame_->RebuildRecentMenu();
+}
+
 void CLoggerApp::RemoveFromRecentFileList(const QString& path)
 {
     if (recent_.removeAll(QFileInfo(path).absoluteFilePath()) == 0)

@@ -77,6 +77,8 @@ public:
     QStringList recentFiles() const { return recent_; }
     void AddToRecentFileList(const QString& path);
     void RemoveFromRecentFileList(const QString& path);
+    // A file of the list was renamed: its entry keeps its place under the new name.
+    void RenameInRecentFileList(const QString& oldPath, const QString& newPath);
 
     void ShowAbout(QWidget* parent);
 

@@ -553,6 +553,8 @@ bool CMainFrame::IsOpenLog(const QString& fileName) const
 
 void CMainFrame::OpenLogRenamed(const QString& oldName, const QString& newName)
 {
+    // The File menu's recent entry goes on opening the file under its new name.
+    app_.RenameInRecentFileList(app_.data().logFilePath(oldName), app_.data().logFilePath(newName));
     if (!IsOpenLog(oldName))
         return;
     // The open log follows its file, so reading it again still works.

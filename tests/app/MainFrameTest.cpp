@@ -419,11 +419,16 @@ TEST_F(MainFrameTest, TitleFollowsTheOpenLogThroughRenameAndDelete)
     ASSERT_NE(list, nullptr);
     emit list->openLogRequested(QStringLiteral("LAB_20110308_1435.logu"));
     ASSERT_EQ(frame->windowTitle(), QStringLiteral("LAB_20110308_1435.logu - Tessaview U"));
+    app->AddToRecentFileList(logPath(QStringLiteral("ROOM_20110308_1435.logu")));
+    app->AddToRecentFileList(logPath(QStringLiteral("LAB_20110308_1435.logu")));
 
-    // Renaming another log leaves the title alone.
+    // Renaming another log leaves the title alone; its recent entry keeps its
+    // place under the new name.
     ASSERT_TRUE(list->PrepareFileMenu(QStringLiteral("ROOM_20110308_1435.logu")));
     ASSERT_TRUE(list->ApplyRename(QStringLiteral("ROOM_1.logu"))) << messages.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("LAB_20110308_1435.logu - Tessaview U"));
+    EXPECT_EQ(app->recentFiles(), (QStringList{logPath(QStringLiteral("LAB_20110308_1435.logu")),
+                                               logPath(QStringLiteral("ROOM_1.logu"))}));
 
     // Renaming the open log: the title and the open log follow the file, so
     // reading it again (Original View) still works.
@@ -431,6 +436,7 @@ TEST_F(MainFrameTest, TitleFollowsTheOpenLogThroughRenameAndDelete)
     ASSERT_TRUE(list->ApplyRename(QStringLiteral("FREEZER_2.logu")));
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("FREEZER_2.logu - Tessaview U"));
     EXPECT_EQ(app->data().store.currentLogPath, logPath(QStringLiteral("FREEZER_2.logu")));
+    EXPECT_EQ(app->recentFiles().value(0), logPath(QStringLiteral("FREEZER_2.logu")));
     frame->OnCommand(cmd::OriginalView);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("FREEZER_2.logu - Tessaview U"));
