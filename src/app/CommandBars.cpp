@@ -20,6 +20,19 @@ QIcon IconFor(const char* name)
     return name ? QIcon(QStringLiteral(":/icons/") + QString::fromLatin1(name)) : QIcon();
 }
 
+// Fills a menu or a toolbar with the commands of its layout, in order.
+template <class Bar>
+void AddItems(Bar& bar, const cmd::BarLayout& layout, const QHash<int, QAction*>& actions)
+{
+    for (std::size_t i = 0; i < layout.count; ++i) {
+        const int id = layout.items[i];
+        if (id == cmd::Separator)
+            bar.addSeparator();
+        else
+            bar.addAction(actions.value(id));
+    }
+}
+
 }  // namespace
 
 CommandBars::CommandBars(QMainWindow& window, StateSource state)
@@ -58,13 +71,7 @@ void CommandBars::CreateMenus()
     bar->setObjectName(QStringLiteral("Menu Bar"));
     for (const cmd::BarLayout& popup : cmd::MenuLayout) {
         QMenu* menu = bar->addMenu(QString::fromLatin1(popup.title));
-        for (std::size_t i = 0; i < popup.count; ++i) {
-            const int id = popup.items[i];
-            if (id == cmd::Separator)
-                menu->addSeparator();
-            else
-                menu->addAction(actions_.value(id));
-        }
+        AddItems(*menu, popup, actions_);
         if (popup.items[0] == cmd::Open)
             fileMenu_ = menu;
     }
@@ -79,13 +86,7 @@ void CommandBars::CreateToolBars()
         tb->setIconSize(QSize(24, 24));
         tb->setAllowedAreas(Qt::AllToolBarAreas);
         tb->setMovable(true);
-        for (std::size_t i = 0; i < layout.count; ++i) {
-            const int id = layout.items[i];
-            if (id == cmd::Separator)
-                tb->addSeparator();
-            else
-                tb->addAction(actions_.value(id));
-        }
+        AddItems(*tb, layout, actions_);
         // Added one after another to the top area, they share one row.
         window_.addToolBar(Qt::TopToolBarArea, tb);
         toolBars_ << tb;
