@@ -24,6 +24,23 @@
 
 namespace {
 
+// Every file writer, with the file it writes and how its failure message starts.
+struct Writer {
+    const char* name;
+    const char* headline;
+    std::function<WriteResult(const QString&)> write;
+};
+
+std::vector<Writer> EveryWriter(const LogStore& store, const QImage& picture)
+{
+    return {
+        {"out.txt", "Failed to export to txt file!\r\nThe file ", [&](const QString& p) { return ExportTxtFile(p, store); }},
+        {"out.csv", "Failed to export to csv file!\r\nThe file ", [&](const QString& p) { return ExportCsvFile(p, store); }},
+        {"out.xls", "Failed: The file ", [&](const QString& p) { return ExportExcelFile(p, store); }},
+        {"out.bmp", "Failed to export to bmp file!\r\nThe file ", [&](const QString& p) { return WriteBmpFile(p, picture); }},
+    };
+}
+
 class WriteWholeFileTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
@@ -89,16 +106,7 @@ TEST_F(WriteWholeFileTest, EveryWriterRefusesAProtectedFileAndKeepsIt)
     LogStore store;
     fixtures::FillValues(store, {1.0f, 2.0f});
     const QImage picture(4, 4, QImage::Format_RGB32);
-    const struct {
-        const char* name;
-        const char* headline;  // how the writer's failure message starts
-        std::function<WriteResult(const QString&)> write;
-    } writers[] = {
-        {"out.txt", "Failed to export to txt file!\r\nThe file ", [&](const QString& p) { return ExportTxtFile(p, store); }},
-        {"out.csv", "Failed to export to csv file!\r\nThe file ", [&](const QString& p) { return ExportCsvFile(p, store); }},
-        {"out.xls", "Failed: The file ", [&](const QString& p) { return ExportExcelFile(p, store); }},
-        {"out.bmp", "Failed to export to bmp file!\r\nThe file ", [&](const QString& p) { return WriteBmpFile(p, picture); }},
-    };
+    const std::vector<Writer> writers = EveryWriter(store, picture);
     for (const auto& w : writers) {
         const QString file = path(w.name);
         put(file, "keep");
@@ -149,16 +157,7 @@ TEST_F(WriteWholeFileTest, EveryWriterKeepsTheOldFileWhenAWriteFailsHalfWay)
     LogStore store;
     fixtures::FillStore(store, 3, 5000, [](int, uint32_t i) { return float(i % 400) / 10.0f; });
     const QImage picture(300, 200, QImage::Format_RGB32);
-    const struct {
-        const char* name;
-        const char* headline;
-        std::function<WriteResult(const QString&)> write;
-    } writers[] = {
-        {"out.txt", "Failed to export to txt file!\r\nThe file ", [&](const QString& p) { return ExportTxtFile(p, store); }},
-        {"out.csv", "Failed to export to csv file!\r\nThe file ", [&](const QString& p) { return ExportCsvFile(p, store); }},
-        {"out.xls", "Failed: The file ", [&](const QString& p) { return ExportExcelFile(p, store); }},
-        {"out.bmp", "Failed to export to bmp file!\r\nThe file ", [&](const QString& p) { return WriteBmpFile(p, picture); }},
-    };
+    const std::vector<Writer> writers = EveryWriter(store, picture);
     for (const auto& w : writers)
         put(path(w.name), "the earlier export");
     {
